@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs everything Tactolo needs to build and test on Debian 12 (run as root).
+set -euo pipefail
+packages=(
+  build-essential cmake pkg-config git
+  libfftw3-dev libsndfile1-dev libsamplerate0-dev libcli11-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  apt-get install -y --no-install-recommends "${missing[@]}"
+fi
