@@ -1,0 +1,176 @@
+#include "mainwindow/tactolo_main.h"
+
+#include <exception>
+
+#include "mainwindow/beat_variables.h"
+#include "shell/host_services.h"
+#include "shell/plugin_module.h"
+
+namespace tactolo {
+
+TactoloMain::TactoloMain(PluginModule& module) : module_(module) {}
+
+TactoloMain::~TactoloMain() = default;
+
+BeatVariables& TactoloMain::vars() { return module_.vars(); }
+
+MainForm& TactoloMain::form() {
+  load();
+  return *form_;
+}
+
+void TactoloMain::load() {
+  if (form_) return;
+  form_ = std::make_unique<MainForm>();
+  wireHandlers();
+  try {
+    Form_Load();
+  } catch (...) {
+    // A load that fails half-way leaves no half-loaded window behind.
+    beatTimer.reset();
+    beatClearTimer.reset();
+    maxBpmTimer.reset();
+    startTimer.reset();
+    generateTimer.reset();
+    stoppuhr.reset();
+    hostSettings.reset();
+    form_.reset();
+    throw;
+  }
+}
+
+void TactoloMain::unload() {
+  if (!form_) return;
+  int16_t cancel = 0;
+  int16_t unloadMode = 1;  // closed by code
+  Form_QueryUnload(cancel, unloadMode);
+  Form_Unload(cancel);
+  // The timers and the stopwatch belong to the loaded window: a countdown
+  // still running (the generator in keep mode) ends with it.
+  beatTimer.reset();
+  beatClearTimer.reset();
+  maxBpmTimer.reset();
+  startTimer.reset();
+  generateTimer.reset();
+  stoppuhr.reset();
+  hostSettings.reset();
+  form_.reset();
+}
+
+void TactoloMain::wireHandlers() {
+  MainForm& f = *form_;
+  f.devicesBox.onClick = [this] { devicesBox_Click(); };
+  f.inputBox.onClick = [this] { inputBox_Click(); };
+  f.gainSlider.onChange = [this] { gainSlider_Change(); };
+  f.startButton.onClick = [this] { startButton_Click(); };
+  f.sendBeatCheck.onClick = [this] { sendBeatCheck_Click(); };
+  f.methodBox.onClick = [this] { methodBox_Click(); };
+  f.maxBpmCheck.onClick = [this] { maxBpmCheck_Click(); };
+  f.maxBpmSlider.onChange = [this] { maxBpmSlider_Change(); };
+}
+
+void TactoloMain::createTimers() {
+  Clock& clock = module_.clock();
+  // Timer events have no caller to hand an error to: it is reported to the
+  // module and the plug-in goes on.
+  auto guarded = [this](auto&& handler) {
+    return [this, handler](auto... args) {
+      try {
+        (this->*handler)(args...);
+      } catch (const std::exception& e) {
+        module_.reportEventError(e.what());
+      }
+    };
+  };
+  beatTimer = std::make_unique<PeriodicTimer>(clock, 20);
+  beatTimer->onTimer = guarded(&TactoloMain::beatTimer_Timer);
+  beatClearTimer = std::make_unique<Countdown>(clock, 50);
+  beatClearTimer->onExpire = guarded(&TactoloMain::beatClearTimer_Timer);
+  maxBpmTimer = std::make_unique<Countdown>(clock, 350);
+  maxBpmTimer->onExpire = guarded(&TactoloMain::maxBpmTimer_Timer);
+  startTimer = std::make_unique<Countdown>(clock, 1000);
+  startTimer->onExpire = guarded(&TactoloMain::startTimer_Timer);
+  generateTimer = std::make_unique<Countdown>(clock, 1000);
+}
+
+void TactoloMain::Form_Load() {
+  BeatVariables& v = vars();
+  MainForm& f = *form_;
+
+  // 1-3: capture state, timers (all disabled), stopwatch.
+  v.Recording = false;
+  createTimers();
+  stoppuhr = std::make_unique<Stopwatch>(module_.clock());
+
+  // 4: the host's settings object.
+  hostSettings = module_.PluginHelper().Settings();
+
+  // 5: the ring of level samples.
+  v.LevelSamples = {};
+
+  // 6: the spectrum buffer, the methods' arrays and the start values.
+  FftBuffer.assign(1024, 0.0f);
+  simpleMethod = SimpleSoundEnergy{};
+  v.GainThresholdScale = 100.0;
+  v.GainThresholdFloor = 1.0;
+  v.GainFactor = 1.0;
+  v.VuGainFactor = 1.0;
+  v.LastBeatTime = 0;
+  v.PrevBeatTime = 0;
+  v.MeasuredBPM = 0;
+  v.MaxBPMValue = 165;
+  v.Keeping = false;
+  v.KeptBPM = 120;
+  v.KeepBPMMin = 120;
+  v.SyncWindow = 0;
+  v.GeneratedBeats = 0;
+  v.DoubleSpeed = false;
+  v.HalfSpeed = false;
+  v.SendGeneratedBeat = false;
+
+  // 7: the maximum tempo on its slider.
+  f.maxBpmSlider.setValue(v.MaxBPMValue);
+
+  // 8: the sub-band counts.
+  f.subBandBox.clear();
+  for (const char* count : {"8", "16", "32", "64", "128", "256"}) f.subBandBox.addItem(count);
+  f.subBandBox.setListIndex(3);
+
+  // 9: VU state: no configuration loaded, VU output off.
+  v.SendVu = false;
+
+  // 11: the methods.
+  f.methodBox.clear();
+  f.methodBox.addItem("Standard Weight Method");
+  f.methodBox.addItem("Simple Sound Energy");
+  f.methodBox.addItem("Frequency Selected Sound Energy");
+  f.methodBox.setListIndex(0);
+
+  // 12: the text of the simple method's panel.
+  f.simpleLabel.setCaption(
+      "No parameters available\n\nThe beat is computed through the\nactual sound energy compared to the\nhistory "
+      "values.");
+
+  // 13-14: the capture library and its devices.
+  CheckLibraryVersion();
+  ListRecordingDevices();
+
+  // 16: VU output can be switched on only when a configuration exists.
+  f.SendVuCheck.setEnabled(f.ConfCombo.listCount() > 0);
+}
+
+void TactoloMain::methodBox_Click() {
+  MainForm& f = *form_;
+  const bool wasRunning = beatTimer->enabled();
+  if (wasRunning) beatTimer->setEnabled(false);
+  for (Frame* panel : f.methodGroup) panel->setVisible(false);
+  const int selected = f.methodBox.listIndex();
+  if (selected >= 0 && selected < static_cast<int>(f.methodGroup.size())) f.methodGroup[selected]->setVisible(true);
+  if (wasRunning) {
+    // The new method needs a second to fill its history before it may report.
+    beatTimer->setEnabled(true);
+    startTimer->setEnabled(true);
+  }
+}
+
+}  // namespace tactolo

@@ -1,0 +1,105 @@
+// TactoloMain: the plug-in's main window. The instance lives as long as the
+// plug-in module; its controls (MainForm), timers and stopwatch exist while
+// the window is loaded. Handlers are named after the control and the event.
+//
+// The handlers are spread over the files of their subsystem:
+//   mainwindow/tactolo_main.cpp   load sequence, method choice, life cycle
+//   mainwindow/audio_capture.cpp  devices, inputs, gain, start/stop, closing
+//   tracking/detection_cycle.cpp  the 20 ms cycle, gates, indicator, levels
+//   tracking/tempo_control.cpp    maximum-tempo switch and slider
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "mainwindow/main_form.h"
+#include "platform/timers.h"
+#include "tracking/simple_sound_energy.h"
+
+namespace tactolo {
+
+class PluginModule;
+class HostSettings;
+
+/// Capture callback handed to the library: ignores the data and returns 1 so
+/// that recording goes on.
+int RecordingCallback(uint32_t handle, const void* buffer, uint32_t length, void* user);
+struct BeatVariables;
+
+class TactoloMain {
+ public:
+  static constexpr const char* kName = "TactoloMain";
+
+  explicit TactoloMain(PluginModule& module);
+  ~TactoloMain();
+  TactoloMain(const TactoloMain&) = delete;
+  TactoloMain& operator=(const TactoloMain&) = delete;
+
+  // Life cycle -------------------------------------------------------------
+  bool isLoaded() const { return form_ != nullptr; }
+  /// Loads the window when it is not loaded (runs Form_Load); hidden.
+  void load();
+  /// Closes a loaded window: Form_QueryUnload, Form_Unload, then the
+  /// controls, timers and stopwatch go away. Never refused.
+  void unload();
+  /// The window's controls; any use of the window loads it first.
+  MainForm& form();
+
+  // Load sequence and method choice ------------------------------------------
+  void Form_Load();
+  void methodBox_Click();
+
+  // Capture ------------------------------------------------------------------
+  void CheckLibraryVersion();
+  void ListRecordingDevices();
+  void devicesBox_Click();
+  void inputBox_Click();
+  void gainSlider_Change();
+  void startButton_Click();
+  void Error_(const std::string& message);
+  void Form_QueryUnload(int16_t& cancel, int16_t& unloadMode);
+  void Form_Unload(int16_t& cancel);
+  void startTimer_Timer();
+
+  // Detection cycle ------------------------------------------------------------
+  void beatTimer_Timer(int32_t elapsedMs);
+  void DoTactolo();
+  void beatClearTimer_Timer();
+  void sendBeatCheck_Click();
+
+  // Tempo limit ----------------------------------------------------------------
+  void maxBpmCheck_Click();
+  void maxBpmSlider_Change();
+  void maxBpmTimer_Timer();
+
+  // Timers and stopwatch (present while loaded) ------------------------------
+  std::unique_ptr<PeriodicTimer> beatTimer;
+  std::unique_ptr<Countdown> beatClearTimer;
+  std::unique_ptr<Countdown> maxBpmTimer;
+  std::unique_ptr<Countdown> startTimer;
+  std::unique_ptr<Countdown> generateTimer;
+  std::unique_ptr<Stopwatch> stoppuhr;
+
+  std::unique_ptr<HostSettings> hostSettings;
+
+  /// Magnitude spectrum of the latest tick (1024 bins), allocated at load.
+  std::vector<float> FftBuffer;
+  SimpleSoundEnergy simpleMethod;
+
+ private:
+  BeatVariables& vars();
+  void wireHandlers();
+  void createTimers();
+  void stopAndCloseDevice();
+  /// Sends the beat message through the host.
+  void sendBeatMessage();
+  void acceptDetectedBeat();
+  void readLevels();
+
+  PluginModule& module_;
+  std::unique_ptr<MainForm> form_;
+};
+
+}  // namespace tactolo

@@ -1,0 +1,52 @@
+#include "platform/headless_host.h"
+
+namespace tactolo {
+namespace {
+
+HostResult<std::string> read(const std::map<std::string, std::string>& store, const std::string& key,
+                             const std::string& defaultValue) {
+  auto it = store.find(key);
+  return HostResult<std::string>::success(it == store.end() ? defaultValue : it->second);
+}
+
+}  // namespace
+
+HostResult<std::string> MemorySettings::ReadValue(const std::string& key, const std::string& defaultValue) {
+  return read(general, key, defaultValue);
+}
+
+HostStatus MemorySettings::WriteValue(const std::string& key, const std::string& value) {
+  general[key] = value;
+  return hostOk();
+}
+
+HostResult<std::string> MemorySettings::ReadDeviceValue(const std::string& key, const std::string& defaultValue) {
+  return read(device, key, defaultValue);
+}
+
+HostStatus MemorySettings::WriteDeviceValue(const std::string& key, const std::string& value) {
+  device[key] = value;
+  return hostOk();
+}
+
+HostStatus RecordingMessages::Send(int32_t code, int16_t value1, int16_t value2) {
+  if (failing) return HostStatus::failure("the host refused the message");
+  sent.push_back({clock_.nowMs(), code, value1, value2});
+  return hostOk();
+}
+
+HostStatus RecordingStream::UserInteraction() {
+  events.push_back({clock_.nowMs(), true, 0, 0, false});
+  return hostOk();
+}
+
+HostStatus RecordingStream::SetChannel(int32_t channel, int32_t value, bool flag) {
+  events.push_back({clock_.nowMs(), false, channel, value, flag});
+  return hostOk();
+}
+
+HostResult<std::string> EchoTranslator::Translate(const std::string& text) {
+  return HostResult<std::string>::success(text);
+}
+
+}  // namespace tactolo
