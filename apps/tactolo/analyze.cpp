@@ -1,0 +1,107 @@
+#include "analyze.h"
+
+#include <cstdio>
+#include <ostream>
+#include <stdexcept>
+
+#include "audio/file_playback.h"
+#include "mainwindow/tactolo_main.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/headless_host.h"
+#include "shell/plugin_module.h"
+
+namespace tactolo::app {
+namespace {
+
+std::string jsonString(const std::string& text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", c);
+          out += buf;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + "\"";
+}
+
+std::string seconds(double s) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.3f", s);
+  return buf;
+}
+
+}  // namespace
+
+AnalyzeResult analyze(const AnalyzeOptions& options) {
+  DecodedAudio audio = parseSource(options.source, options.generatedSeconds);
+  const int64_t durationMs = audio.durationMs();
+
+  VirtualClock clock;
+  FilePlaybackLibrary capture(clock, {PlaybackDevice::fromAudio(options.source, std::move(audio))});
+  HeadlessDialogs dialogs;
+  auto helper = std::make_shared<HeadlessHelper>(clock);
+  PluginModule module(PluginEnvironment{clock, capture, dialogs});
+  module.PluginHelper().attach(helper);
+
+  TactoloMain& main = module.mainWindow();
+  MainForm& form = main.form();
+  form.methodBox.setListIndex(options.method);
+  if (options.gain) form.gainSlider.setValue(*options.gain);
+  if (options.maxBpm) form.maxBpmSlider.setValue(*options.maxBpm);
+  if (options.maxBpmOff) form.maxBpmCheck.setValue(0);
+  // Beat output on, as a click on the (already checked) box would report.
+  form.sendBeatCheck.setValue(1);
+  main.sendBeatCheck_Click();
+
+  form.startButton.click();
+  if (!module.vars().Recording) {
+    std::string why = dialogs.records().empty() ? "the capture did not start" : dialogs.records().back().text;
+    for (auto& c : why) {
+      if (c == '\r' || c == '\n') c = ' ';
+    }
+    throw std::runtime_error("cannot analyse " + options.source + ": " + why);
+  }
+
+  AnalyzeResult result;
+  result.durationSeconds = static_cast<double>(durationMs) / 1000.0;
+  std::size_t reported = 0;
+  const auto& sent = helper->messages.sent;
+  while (clock.nowMs() < durationMs) {
+    clock.advance(20);
+    for (; reported < sent.size(); ++reported) {
+      result.beats.push_back({static_cast<double>(sent[reported].atMs) / 1000.0, form.bpmLabel.caption()});
+    }
+  }
+  form.startButton.click();
+  for (const auto& e : module.eventErrors()) result.errors.push_back(e);
+  return result;
+}
+
+void printText(const AnalyzeResult& result, std::ostream& out) {
+  for (const auto& beat : result.beats) out << seconds(beat.timeSeconds) << ' ' << beat.bpm << '\n';
+}
+
+void printJson(const AnalyzeOptions& options, const AnalyzeResult& result, std::ostream& out) {
+  out << "{\n  \"source\": " << jsonString(options.source) << ",\n  \"method\": " << options.method
+      << ",\n  \"duration\": " << seconds(result.durationSeconds) << ",\n  \"beats\": [";
+  for (std::size_t i = 0; i < result.beats.size(); ++i) {
+    const auto& beat = result.beats[i];
+    out << (i ? ",\n    " : "\n    ") << "{\"time\": " << seconds(beat.timeSeconds) << ", \"bpm\": " << beat.bpm
+        << "}";
+  }
+  out << (result.beats.empty() ? "]\n}\n" : "\n  ]\n}\n");
+}
+
+}  // namespace tactolo::app

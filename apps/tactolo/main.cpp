@@ -1,0 +1,74 @@
+// The tactolo command line: headless runs of the plug-in.
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+#include <string>
+
+#include "analyze.h"
+
+namespace {
+
+int runAnalyze(const tactolo::app::AnalyzeOptions& options) {
+  try {
+    const auto result = tactolo::app::analyze(options);
+    if (options.json) {
+      tactolo::app::printJson(options, result, std::cout);
+    } else {
+      tactolo::app::printText(result, std::cout);
+    }
+    for (const auto& e : result.errors) std::cerr << "tactolo: " << e << '\n';
+    return 0;
+  } catch (const std::exception& e) {
+    std::cerr << "tactolo: " << e.what() << '\n';
+    return 2;
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"Tactolo: real-time beat detection for stage lighting, run headless"};
+  app.require_subcommand(1);
+
+  tactolo::app::AnalyzeOptions analyze;
+  std::string maxBpm;
+  auto* analyzeCommand =
+      app.add_subcommand("analyze", "Find the beats of an audio file or of a generated source (synth:BPM)");
+  analyzeCommand->add_option("SOURCE", analyze.source, "Audio file (WAV, FLAC, Ogg) or synth:BPM")->required();
+  analyzeCommand->add_option("--method", analyze.method, "Detection method: 1 simple sound energy")
+      ->check(CLI::Range(1, 1));
+  analyzeCommand->add_option("--gain", analyze.gain, "Gain slider position 0..100")->check(CLI::Range(0, 100));
+  analyzeCommand->add_option("--max-bpm", maxBpm, "Maximum tempo 30..300, or off");
+  analyzeCommand->add_flag("--json", analyze.json, "Print one JSON document");
+
+  try {
+    app.parse(argc, argv);
+    if (!maxBpm.empty()) {
+      if (maxBpm == "off") {
+        analyze.maxBpmOff = true;
+      } else {
+        std::size_t used = 0;
+        int value = -1;
+        try {
+          value = std::stoi(maxBpm, &used);
+        } catch (const std::exception&) {
+          used = 0;
+        }
+        if (used != maxBpm.size() || value < 30 || value > 300) {
+          throw CLI::ValidationError("--max-bpm", "must be 30..300 or off, not " + maxBpm);
+        }
+        analyze.maxBpm = value;
+      }
+    }
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    std::cerr << "tactolo: " << e.what() << '\n';
+    return 2;
+  }
+
+  if (*analyzeCommand) return runAnalyze(analyze);
+  return 2;
+}
