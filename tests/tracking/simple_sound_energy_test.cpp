@@ -24,8 +24,8 @@ TEST(SimpleSoundEnergy, SilenceBeatsOnlyWhileTheHistoryHoldsItsStartZeros) {
   for (int i = 1; i < 43; ++i) method.run(silence.data(), 1.0);
   for (int i = 0; i < 200; ++i) ASSERT_FALSE(method.run(silence.data(), 1.0)) << i;
   EXPECT_DOUBLE_EQ(method.SSEEnergy, 0.001);
-  EXPECT_DOUBLE_EQ(method.SSEVariance, 0.0);
-  EXPECT_DOUBLE_EQ(method.SSEFactor, 1.5142857);
+  EXPECT_NEAR(method.SSEVariance, 0.0, 1e-30);
+  EXPECT_NEAR(method.SSEFactor, 1.5142857, 1e-12);
 }
 
 TEST(SimpleSoundEnergy, SteadyToneNeverBeatsOnceTheHistoryIsFull) {
