@@ -141,6 +141,7 @@ class OptionButton final : public Control {
   void select();
 
  private:
+  friend class OptionGroup;  // tells the buttons' views when the selection moves
   OptionGroup& group_;
 };
 

@@ -11,7 +11,7 @@ namespace tactolo {
 
 /// A periodic timer. While enabled it ticks every `intervalMs`, the first
 /// tick one interval after enabling. Ticks keep a fixed grid (no drift from
-/// the handler's own duration).
+/// the handler's own duration). An interval of 0 or less never ticks.
 class PeriodicTimer final : public ClockClient {
  public:
   PeriodicTimer(Clock& clock, int32_t intervalMs);
