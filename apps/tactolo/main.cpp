@@ -36,7 +36,11 @@ int main(int argc, char** argv) {
       app.add_subcommand("analyze", "Find the beats of an audio file or of a generated source (synth:BPM)");
   analyzeCommand->add_option("SOURCE", analyze.source, "Audio file (WAV, FLAC, Ogg) or synth:BPM")->required();
   analyzeCommand->add_option("--method", analyze.method, "Detection method: 1 simple sound energy")
-      ->check(CLI::Range(1, 1));
+      ->check(CLI::Validator(
+          [](std::string& value) -> std::string {
+            return value == "1" ? "" : "only method 1 (simple sound energy) is available so far, not " + value;
+          },
+          "1", "METHOD"));
   analyzeCommand->add_option("--gain", analyze.gain, "Gain slider position 0..100")->check(CLI::Range(0, 100));
   analyzeCommand->add_option("--max-bpm", maxBpm, "Maximum tempo 30..300, or off");
   analyzeCommand->add_flag("--json", analyze.json, "Print one JSON document");
