@@ -1,0 +1,236 @@
+#include "audio/file_playback.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
+namespace tactolo {
+
+PlaybackDevice PlaybackDevice::fromAudio(std::string name, DecodedAudio audio) {
+  PlaybackDevice device;
+  device.name = std::move(name);
+  device.audio = std::make_shared<const DecodedAudio>(std::move(audio));
+  return device;
+}
+
+PlaybackDevice PlaybackDevice::fromSource(std::string name, std::string source, double generatedSeconds) {
+  PlaybackDevice device;
+  device.name = std::move(name);
+  device.source = std::move(source);
+  device.generatedSeconds = generatedSeconds;
+  return device;
+}
+
+/// The audio as heard at one moment of playback: frame `played` - 1 is the
+/// newest; frames before 0 and from the end of the audio on are silence.
+class FilePlaybackLibrary::Reader final : public FrameReader {
+ public:
+  Reader(const DecodedAudio& audio, int64_t played, bool muted)
+      : audio_(audio), played_(played), muted_(muted) {}
+
+  void readNewest(float* out, std::size_t frames) const override {
+    if (muted_) {
+      std::fill(out, out + 2 * frames, 0.0f);
+      return;
+    }
+    const auto total = static_cast<int64_t>(audio_.frameCount());
+    const int64_t first = played_ - static_cast<int64_t>(frames);
+    // [first, played_) split into silence before 0, audio, silence from total.
+    const int64_t audioBegin = std::clamp<int64_t>(first, 0, total);
+    const int64_t audioEnd = std::clamp<int64_t>(played_, 0, total);
+    const int64_t leading = std::clamp<int64_t>(audioBegin - first, 0, static_cast<int64_t>(frames));
+    const int64_t copied = std::max<int64_t>(audioEnd - audioBegin, 0);
+    const int64_t trailing = static_cast<int64_t>(frames) - leading - copied;
+    float* cursor = out;
+    std::fill(cursor, cursor + 2 * leading, 0.0f);
+    cursor += 2 * leading;
+    if (copied > 0) {
+      std::memcpy(cursor, audio_.samples.data() + 2 * audioBegin,
+                  static_cast<std::size_t>(2 * copied) * sizeof(float));
+    }
+    cursor += 2 * copied;
+    std::fill(cursor, cursor + 2 * trailing, 0.0f);
+  }
+
+ private:
+  const DecodedAudio& audio_;
+  int64_t played_;
+  bool muted_;
+};
+
+FilePlaybackLibrary::FilePlaybackLibrary(const Clock& clock, std::vector<PlaybackDevice> devices)
+    : clock_(clock), devices_(std::move(devices)) {}
+
+bool FilePlaybackLibrary::fail(int32_t code) {
+  error_ = code;
+  return false;
+}
+
+std::optional<int64_t> FilePlaybackLibrary::durationMs() const {
+  if (!audio_) {
+    return std::nullopt;
+  }
+  return audio_->durationMs();
+}
+
+int64_t FilePlaybackLibrary::playedFrames() const {
+  const TimeMs elapsed = std::max<TimeMs>(clock_.nowMs() - startMs_, 0);
+  return elapsed * kCaptureRate / 1000;
+}
+
+std::optional<int64_t> FilePlaybackLibrary::playedMs() const {
+  if (running_ == 0) {
+    return std::nullopt;
+  }
+  return std::max<TimeMs>(clock_.nowMs() - startMs_, 0);
+}
+
+bool FilePlaybackLibrary::ended() const {
+  return running_ != 0 && playedFrames() >= static_cast<int64_t>(audio_->frameCount());
+}
+
+uint32_t FilePlaybackLibrary::GetVersion() {
+  error_ = kErrorOk;
+  return kCaptureLibraryVersion;
+}
+
+bool FilePlaybackLibrary::RecordGetDeviceInfo(int32_t device, RecordDeviceInfo& info) {
+  if (device < 0 || static_cast<std::size_t>(device) >= devices_.size()) {
+    return fail(kErrorDevice);
+  }
+  info.name = devices_[static_cast<std::size_t>(device)].name;
+  info.driver = "file";
+  info.flags = kDeviceEnabled;
+  error_ = kErrorOk;
+  return true;
+}
+
+bool FilePlaybackLibrary::RecordFree() {
+  if (!initialised_) {
+    return fail(kErrorInit);
+  }
+  initialised_.reset();
+  audio_.reset();
+  running_ = 0;
+  error_ = kErrorOk;
+  return true;
+}
+
+bool FilePlaybackLibrary::RecordInit(int32_t device) {
+  if (initialised_) {
+    return fail(kErrorAlready);
+  }
+  if (device == -1 && !devices_.empty()) {
+    device = 0;
+  }
+  if (device < 0 || static_cast<std::size_t>(device) >= devices_.size()) {
+    return fail(kErrorDevice);
+  }
+  PlaybackDevice& chosen = devices_[static_cast<std::size_t>(device)];
+  if (!chosen.audio) {
+    try {
+      chosen.audio =
+          std::make_shared<const DecodedAudio>(parseSource(chosen.source, chosen.generatedSeconds));
+    } catch (const std::exception& error) {
+      loadError_ = error.what();
+      return fail(kErrorNotAvailable);
+    }
+  }
+  loadError_.clear();
+  audio_ = chosen.audio;
+  initialised_ = device;
+  inputOn_ = true;
+  error_ = kErrorOk;
+  return true;
+}
+
+bool FilePlaybackLibrary::checkInput(int32_t input) {
+  if (!initialised_) {
+    return fail(kErrorInit);
+  }
+  if (input != 0) {
+    return fail(kErrorNotAvailable);
+  }
+  error_ = kErrorOk;
+  return true;
+}
+
+std::optional<std::string> FilePlaybackLibrary::RecordGetInputName(int32_t input) {
+  if (!checkInput(input)) {
+    return std::nullopt;
+  }
+  return "File";
+}
+
+uint32_t FilePlaybackLibrary::RecordGetInput(int32_t input) {
+  if (!checkInput(input)) {
+    return 0xFFFFFFFFu;
+  }
+  return inputOn_ ? 0u : kInputOff;
+}
+
+bool FilePlaybackLibrary::RecordSetInput(int32_t input, uint32_t flags, float /*volume*/) {
+  if (!checkInput(input)) {
+    return false;
+  }
+  if ((flags & kInputOff) != 0) {
+    inputOn_ = false;
+  } else if ((flags & kInputOn) != 0) {
+    inputOn_ = true;
+  }
+  return true;
+}
+
+ChannelHandle FilePlaybackLibrary::RecordStart(uint32_t rate, uint32_t channels, uint32_t /*flags*/,
+                                               RecordProc /*proc*/, void* /*user*/) {
+  if (!initialised_) {
+    fail(kErrorInit);
+    return 0;
+  }
+  if (running_ != 0) {
+    fail(kErrorAlready);
+    return 0;
+  }
+  if (rate != static_cast<uint32_t>(kCaptureRate) || channels != 2) {
+    fail(kErrorNotAvailable);
+    return 0;
+  }
+  running_ = ++lastHandle_;
+  startMs_ = clock_.nowMs();
+  error_ = kErrorOk;
+  return running_;
+}
+
+bool FilePlaybackLibrary::ChannelStop(ChannelHandle handle) {
+  if (!checkChannel(handle)) {
+    return false;
+  }
+  running_ = 0;
+  return true;
+}
+
+int32_t FilePlaybackLibrary::ErrorGetCode() { return error_; }
+
+bool FilePlaybackLibrary::checkChannel(ChannelHandle handle) {
+  if (handle == 0 || handle != running_) {
+    return fail(kErrorHandle);
+  }
+  error_ = kErrorOk;
+  return true;
+}
+
+int32_t FilePlaybackLibrary::ChannelGetData(ChannelHandle handle, float* buffer, uint32_t request) {
+  if (!checkChannel(handle)) {
+    return -1;
+  }
+  return analysis_.data(Reader(*audio_, playedFrames(), !inputOn_), buffer, request, error_);
+}
+
+uint32_t FilePlaybackLibrary::ChannelGetLevel(ChannelHandle handle) {
+  if (!checkChannel(handle)) {
+    return 0xFFFFFFFFu;
+  }
+  return analysis_.level(Reader(*audio_, playedFrames(), !inputOn_));
+}
+
+}  // namespace tactolo

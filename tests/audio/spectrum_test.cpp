@@ -1,0 +1,109 @@
+#include "audio/spectrum.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "audio/capture_analysis.h"
+#include "audio/frame_ring.h"
+#include "signals.h"
+
+namespace tactolo::testing {
+namespace {
+
+std::vector<float> spectrumOf(const std::vector<float>& frames) {
+  SpectrumAnalyzer analyzer;
+  std::vector<float> bins(kSpectrumBins, -1.0f);
+  analyzer.analyze(frames.data(), bins.data());
+  return bins;
+}
+
+TEST(Spectrum, FullScaleSineOnABinCentreReadsOneThere) {
+  for (const int bin : {5, 100, 517, 1000}) {
+    SCOPED_TRACE(bin);
+    const auto bins = spectrumOf(stereo(kFftSize, sine(binHz(bin)), sine(binHz(bin))));
+    EXPECT_NEAR(bins[bin], 1.0f, 0.01f);
+    // A Hann window spreads a centred sine over exactly three bins.
+    EXPECT_NEAR(bins[bin - 1], 0.5f, 0.01f);
+    EXPECT_NEAR(bins[bin + 1], 0.5f, 0.01f);
+    EXPECT_LT(bins[bin + 3], 1e-3f);
+    EXPECT_EQ(std::max_element(bins.begin(), bins.end()) - bins.begin(), bin);
+  }
+}
+
+TEST(Spectrum, ScalesWithAmplitudeAndAveragesTheChannels) {
+  EXPECT_NEAR(spectrumOf(stereo(kFftSize, sine(binHz(100), 0.25), sine(binHz(100), 0.25)))[100], 0.25f,
+              0.005f);
+  EXPECT_NEAR(spectrumOf(stereo(kFftSize, sine(binHz(100)), constant(0)))[100], 0.5f, 0.01f);
+  // Opposite channels cancel out.
+  EXPECT_LT(spectrumOf(stereo(kFftSize, sine(binHz(100)), sine(binHz(100), -1.0)))[100], 1e-6f);
+}
+
+TEST(Spectrum, SilenceGivesZerosAndNoStateCarriesOver) {
+  SpectrumAnalyzer analyzer;
+  const auto tone = stereo(kFftSize, sine(binHz(40)), sine(binHz(40)));
+  const std::vector<float> silence(2 * kFftSize, 0.0f);
+  std::vector<float> first(kSpectrumBins), bins(kSpectrumBins, -1.0f);
+  analyzer.analyze(tone.data(), first.data());
+  analyzer.analyze(silence.data(), bins.data());
+  EXPECT_TRUE(std::all_of(bins.begin(), bins.end(), [](float v) { return v == 0.0f; }));
+  analyzer.analyze(tone.data(), bins.data());
+  EXPECT_EQ(bins, first);
+}
+
+TEST(Spectrum, AnalyzersOnSeveralThreadsAgree) {
+  const auto tone = stereo(kFftSize, sine(binHz(300)), sine(binHz(7), 0.5));
+  const auto expected = spectrumOf(tone);
+  std::vector<std::vector<float>> results(4);
+  std::vector<std::thread> threads;
+  for (auto& result : results) {
+    threads.emplace_back([&tone, &result] {
+      for (int i = 0; i < 20; ++i) result = spectrumOf(tone);
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  for (const auto& result : results) EXPECT_EQ(result, expected);
+}
+
+TEST(Level, ChannelsGoToTheirHalvesOfTheWord) {
+  const auto alternating = [](std::size_t i) { return i % 2 ? 1.0 : -0.3; };
+  EXPECT_EQ(levelWord(stereo(kFftSize, constant(0), alternating).data(), kFftSize), 0x80000000u);
+  EXPECT_EQ(levelWord(stereo(kFftSize, constant(-1.0), constant(0)).data(), kFftSize), 0x00008000u);
+  EXPECT_EQ(levelWord(stereo(kFftSize, constant(0.5), constant(-0.25)).data(), kFftSize),
+            (8192u << 16) | 16384u);
+  EXPECT_EQ(levelWord(stereo(kFftSize, constant(0), constant(0)).data(), kFftSize), 0u);
+}
+
+TEST(Level, ClipsAboveFullScale) {
+  EXPECT_EQ(levelWord(stereo(100, constant(1.7), constant(-3.0)).data(), 100), 0x80008000u);
+}
+
+TEST(Level, OnlyTheNewest882FramesCount) {
+  auto frames = stereo(kFftSize, constant(0.1), constant(0.1));
+  frames[2 * (kFftSize - kLevelFrames - 1)] = 1.0f;  // just too old
+  EXPECT_EQ(levelWord(frames.data(), kFftSize), (3277u << 16) | 3277u);
+  frames[2 * (kFftSize - kLevelFrames) + 1] = 1.0f;  // the oldest that counts
+  EXPECT_EQ(levelWord(frames.data(), kFftSize), 0x80000000u | 3277u);
+}
+
+TEST(CaptureAnalysis, AnswersFromTheNewestFramesOfARing) {
+  FrameRing ring;
+  const auto older = stereo(3000, constant(0.9), constant(0.9));
+  const auto newest = stereo(kFftSize, sine(binHz(64)), sine(binHz(64), 0.5));
+  ring.write(older.data(), 3000);
+  ring.write(newest.data(), kFftSize);
+
+  CaptureAnalysis analysis;
+  std::vector<float> bins(kSpectrumBins);
+  int32_t error = -5;
+  EXPECT_EQ(analysis.data(ring, bins.data(), kDataFft2048, error), kFftRequestBytes);
+  EXPECT_EQ(error, kErrorOk);
+  EXPECT_EQ(bins, spectrumOf(newest));
+  EXPECT_EQ(analysis.level(ring), levelWord(newest.data(), kFftSize));
+  EXPECT_EQ(analysis.data(ring, bins.data(), 0x80000004u, error), -1);
+  EXPECT_EQ(error, kErrorNotAvailable);
+}
+
+}  // namespace
+}  // namespace tactolo::testing
