@@ -5,6 +5,7 @@
 #include "mainwindow/beat_variables.h"
 #include "shell/host_services.h"
 #include "shell/plugin_module.h"
+#include "vu/vu_config_form.h"
 
 namespace tactolo {
 
@@ -22,29 +23,19 @@ MainForm& TactoloMain::form() {
 void TactoloMain::load() {
   if (form_) return;
   form_ = std::make_unique<MainForm>();
+  form_->setVisible(false);
   wireHandlers();
   try {
     Form_Load();
   } catch (...) {
     // A load that fails half-way leaves no half-loaded window behind.
-    beatTimer.reset();
-    beatClearTimer.reset();
-    maxBpmTimer.reset();
-    startTimer.reset();
-    generateTimer.reset();
-    stoppuhr.reset();
-    hostSettings.reset();
-    form_.reset();
+    dropLoadedParts();
     throw;
   }
+  module_.windowLoaded(kName);
 }
 
-void TactoloMain::unload() {
-  if (!form_) return;
-  int16_t cancel = 0;
-  int16_t unloadMode = 1;  // closed by code
-  Form_QueryUnload(cancel, unloadMode);
-  Form_Unload(cancel);
+void TactoloMain::dropLoadedParts() {
   // The timers and the stopwatch belong to the loaded window: a countdown
   // still running (the generator in keep mode) ends with it.
   beatTimer.reset();
@@ -56,6 +47,23 @@ void TactoloMain::unload() {
   hostSettings.reset();
   form_.reset();
 }
+
+void TactoloMain::close(int16_t unloadMode) {
+  if (!form_) return;
+  int16_t cancel = 0;
+  Form_QueryUnload(cancel, unloadMode);
+  Form_Unload(cancel);
+  dropLoadedParts();
+  module_.windowUnloaded(kName);
+}
+
+void TactoloMain::unload() { close(1); }
+
+void TactoloMain::closeByUser() { close(0); }
+
+void TactoloMain::show() { form().setVisible(true); }
+
+void TactoloMain::hide() { form().setVisible(false); }
 
 void TactoloMain::wireHandlers() {
   MainForm& f = *form_;
@@ -154,6 +162,9 @@ void TactoloMain::Form_Load() {
   // 13-14: the capture library and its devices.
   CheckLibraryVersion();
   ListRecordingDevices();
+
+  // 15: the VU configuration editor exists from here on.
+  module_.vuConfigForm();
 
   // 16: VU output can be switched on only when a configuration exists.
   f.SendVuCheck.setEnabled(f.ConfCombo.listCount() > 0);

@@ -41,9 +41,15 @@ class TactoloMain {
   bool isLoaded() const { return form_ != nullptr; }
   /// Loads the window when it is not loaded (runs Form_Load); hidden.
   void load();
-  /// Closes a loaded window: Form_QueryUnload, Form_Unload, then the
-  /// controls, timers and stopwatch go away. Never refused.
+  /// Closes a loaded window from code: Form_QueryUnload, Form_Unload, then
+  /// the controls, timers and stopwatch go away. Never refused.
   void unload();
+  /// The user closed the window (its close box): the same close handlers.
+  void closeByUser();
+  /// Shows the window modeless without an owner; loads it first if needed.
+  void show();
+  /// Hides the window; it stays loaded (loaded hidden first if needed).
+  void hide();
   /// The window's controls; any use of the window loads it first.
   MainForm& form();
 
@@ -93,6 +99,8 @@ class TactoloMain {
   void wireHandlers();
   void createTimers();
   void stopAndCloseDevice();
+  void close(int16_t unloadMode);
+  void dropLoadedParts();
   /// Sends the beat message through the host.
   void sendBeatMessage();
   void acceptDetectedBeat();

@@ -162,6 +162,10 @@ class ILMQModule {
   virtual HostResult<std::shared_ptr<ModuleInformation>> ModuleInfo() = 0;
 };
 
+/// The plug-in object as the host creates it: life cycle, module
+/// information, and its own PluginName property (the same as ILMQPlugin's).
+class IclsLMQPlugIn : public ILMQPlugin, public ILMQModule {};
+
 /// The main window as one of the host's tool windows.
 /// Window states: 0 normal, 1 minimised, 2 maximised.
 class IExternalWindow {

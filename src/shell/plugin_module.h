@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "audio/capture_library.h"
 #include "mainwindow/beat_variables.h"
@@ -17,6 +18,8 @@
 namespace tactolo {
 
 class TactoloMain;
+class VUConfigForm;
+class MainWindowHost;
 
 struct PluginEnvironment {
   Clock& clock;
@@ -41,6 +44,18 @@ class PluginModule {
   /// The main window instance: created on first use, not loaded by this.
   TactoloMain& mainWindow();
   bool hasMainWindow() const { return main_ != nullptr; }
+  /// The main window as the host drives it (tool window, project data); one
+  /// object for the module's life, so every ModuleInfo names the same one.
+  std::shared_ptr<MainWindowHost> mainWindowHost();
+  /// The VU configuration editor: created on first use, not loaded by this.
+  VUConfigForm& vuConfigForm();
+
+  /// The windows loaded now, by name, in the order they were loaded.
+  const std::vector<std::string>& loadedWindows() const { return loadedWindows_; }
+  /// True when a window of this name (compared without regard to case) is loaded.
+  bool isWindowLoaded(const std::string& name) const;
+  void windowLoaded(const std::string& name);
+  void windowUnloaded(const std::string& name);
 
   /// An error raised by an event that no host call is waiting for (a timer
   /// tick, a failed beat message): kept so that a view or the script host can
@@ -54,6 +69,9 @@ class PluginModule {
   HostServices host_;
   BeatVariables vars_;
   std::unique_ptr<TactoloMain> main_;
+  std::shared_ptr<MainWindowHost> mainHost_;
+  std::unique_ptr<VUConfigForm> vuConfigForm_;
+  std::vector<std::string> loadedWindows_;
   std::deque<std::string> eventErrors_;
 };
 

@@ -1,0 +1,64 @@
+#include "shell/cls_lmq_plugin.h"
+
+#include "shell/host_call.h"
+#include "shell/main_window_host.h"
+#include "shell/plugin_module.h"
+#include "shell/tactolo_commands.h"
+#include "vu/vu_config_form.h"
+
+namespace tactolo {
+
+HostResult<bool> clsLMQPlugIn::Disable() { return HostResult<bool>::success(false); }
+
+HostResult<bool> clsLMQPlugIn::Enable() { return HostResult<bool>::success(true); }
+
+HostResult<bool> clsLMQPlugIn::Configure() {
+  return hostCall([&] {
+    module_.vuConfigForm().show();
+    return true;
+  });
+}
+
+HostResult<bool> clsLMQPlugIn::Init(std::string& /*callingAppTitle*/, std::string& /*myFilename*/,
+                                    std::shared_ptr<ILMQPluginHelper> helper) {
+  module_.PluginHelper().attach(std::move(helper));
+  return HostResult<bool>::success(true);
+}
+
+HostResult<int32_t> clsLMQPlugIn::MessageHandle(int32_t& /*msg*/, int32_t& /*arg1*/, int32_t& /*arg2*/) {
+  return HostResult<int32_t>::success(0);
+}
+
+HostResult<std::string> clsLMQPlugIn::PluginName() { return HostResult<std::string>::success("Tactolo"); }
+
+HostResult<bool> clsLMQPlugIn::Term() {
+  // Only the helper goes: the window, the capture and the device stay as
+  // they are until the host unloads the window.
+  module_.PluginHelper().release();
+  return HostResult<bool>::success(true);
+}
+
+HostResult<std::shared_ptr<ModuleInformation>> clsLMQPlugIn::ModuleInfo() {
+  return hostCall([&] {
+    auto info = std::make_shared<ModuleInformation>();
+    info->moduleId = kModuleGuid;
+    info->name = "Tactolo";
+    info->description = "Tactolo for Lumacue";
+    info->author = kModuleAuthor;
+    info->number5 = 0;
+    info->number6 = -1;
+    info->number7 = 2;
+    info->displayName = "Tactolo";
+    auto window = module_.mainWindowHost();  // the main window instance, not loaded by this
+    info->toolWindow = window;
+    info->projectTool = window;
+    info->number10 = -1;
+    info->commandServer = std::make_shared<TactoloCommands>(module_);
+    info->number12 = 0;
+    info->number13 = -1;
+    info->number14 = -1;
+    return info;
+  });
+}
+
+}  // namespace tactolo
