@@ -49,7 +49,8 @@ HostResult<std::shared_ptr<ModuleInformation>> clsLMQPlugIn::ModuleInfo() {
     info->number6 = -1;
     info->number7 = 2;
     info->displayName = "Tactolo";
-    auto window = module_.mainWindowHost();  // the main window instance, not loaded by this
+    module_.mainWindow();  // the main window instance: created if needed, not loaded
+    auto window = module_.mainWindowHost();
     info->toolWindow = window;
     info->projectTool = window;
     info->number10 = -1;
