@@ -53,7 +53,8 @@ void BM_DetectionCycleSimple(benchmark::State& state) {
 BENCHMARK(BM_DetectionCycleSimple);
 
 std::filesystem::path writeSixtySecondFile() {
-  const auto path = std::filesystem::temp_directory_path() / ("tactolo-bench-" + std::to_string(::getpid()) + ".wav");
+  const auto path =
+      std::filesystem::temp_directory_path() / ("tactolo-bench-" + std::to_string(::getpid()) + ".wav");
   const DecodedAudio audio = makeDrumPattern(128, 60);
   SF_INFO info{};
   info.samplerate = kCaptureRate;

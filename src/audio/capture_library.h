@@ -45,7 +45,7 @@ enum CaptureError : int32_t {
   kErrorAlready = 14,  // already recording / initialised
   kErrorDevice = 23,   // illegal device number
   kErrorNotAvailable = 37,
-  kErrorHandle = 5,    // invalid handle
+  kErrorHandle = 5,  // invalid handle
   kErrorUnknown = -1,
 };
 

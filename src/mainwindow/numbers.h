@@ -12,7 +12,9 @@ namespace tactolo {
 /// Bits 0..15 of a 32-bit value as 0..65535 (also for negative values).
 constexpr int32_t LoWord(int64_t x) { return static_cast<int32_t>(static_cast<uint32_t>(x) & 0xFFFFu); }
 /// Bits 16..31 of a 32-bit value as 0..65535 (also for negative values).
-constexpr int32_t HiWord(int64_t x) { return static_cast<int32_t>((static_cast<uint32_t>(x) >> 16) & 0xFFFFu); }
+constexpr int32_t HiWord(int64_t x) {
+  return static_cast<int32_t>((static_cast<uint32_t>(x) >> 16) & 0xFFFFu);
+}
 
 /// Nearest integer, halves to even.
 inline double RoundHalfEven(double x) { return x - std::remainder(x, 1.0); }

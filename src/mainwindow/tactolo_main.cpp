@@ -156,7 +156,8 @@ void TactoloMain::Form_Load() {
 
   // 12: the text of the simple method's panel.
   f.simpleLabel.setCaption(
-      "No parameters available\n\nThe beat is computed through the\nactual sound energy compared to the\nhistory "
+      "No parameters available\n\nThe beat is computed through the\nactual sound energy compared to "
+      "the\nhistory "
       "values.");
 
   // 13-14: the capture library and its devices.
@@ -176,7 +177,8 @@ void TactoloMain::methodBox_Click() {
   if (wasRunning) beatTimer->setEnabled(false);
   for (Frame* panel : f.methodGroup) panel->setVisible(false);
   const int selected = f.methodBox.listIndex();
-  if (selected >= 0 && selected < static_cast<int>(f.methodGroup.size())) f.methodGroup[selected]->setVisible(true);
+  if (selected >= 0 && selected < static_cast<int>(f.methodGroup.size()))
+    f.methodGroup[selected]->setVisible(true);
   if (wasRunning) {
     // The new method needs a second to fill its history before it may report.
     beatTimer->setEnabled(true);

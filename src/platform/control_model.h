@@ -25,7 +25,9 @@ namespace tactolo {
 
 /// Packed display colour: red in the low byte, green, then blue.
 using Color = uint32_t;
-constexpr Color Rgb(uint32_t r, uint32_t g, uint32_t b) { return (r & 0xFFu) | ((g & 0xFFu) << 8) | ((b & 0xFFu) << 16); }
+constexpr Color Rgb(uint32_t r, uint32_t g, uint32_t b) {
+  return (r & 0xFFu) | ((g & 0xFFu) << 8) | ((b & 0xFFu) << 16);
+}
 
 /// A value refused by a control.
 class ControlError : public std::runtime_error {
@@ -203,7 +205,8 @@ class ComboBox final : public Control {
 /// Horizontal slider with a tick scale.
 class Slider final : public Control {
  public:
-  Slider(std::string name, int index, Control* container, TwipRect bounds, int32_t min, int32_t max, int32_t value);
+  Slider(std::string name, int index, Control* container, TwipRect bounds, int32_t min, int32_t max,
+         int32_t value);
   int32_t min() const { return min_; }
   int32_t max() const { return max_; }
   int32_t value() const { return value_; }

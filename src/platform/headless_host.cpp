@@ -20,7 +20,8 @@ HostStatus MemorySettings::WriteValue(const std::string& key, const std::string&
   return hostOk();
 }
 
-HostResult<std::string> MemorySettings::ReadDeviceValue(const std::string& key, const std::string& defaultValue) {
+HostResult<std::string> MemorySettings::ReadDeviceValue(const std::string& key,
+                                                        const std::string& defaultValue) {
   return read(device, key, defaultValue);
 }
 

@@ -48,7 +48,8 @@ class ISettings {
   virtual ~ISettings() = default;
   virtual HostResult<std::string> ReadValue(const std::string& key, const std::string& defaultValue) = 0;
   virtual HostStatus WriteValue(const std::string& key, const std::string& value) = 0;
-  virtual HostResult<std::string> ReadDeviceValue(const std::string& key, const std::string& defaultValue) = 0;
+  virtual HostResult<std::string> ReadDeviceValue(const std::string& key,
+                                                  const std::string& defaultValue) = 0;
   virtual HostStatus WriteDeviceValue(const std::string& key, const std::string& value) = 0;
 };
 

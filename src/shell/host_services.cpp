@@ -35,7 +35,8 @@ void HostSettings::WriteValue(const std::string& key, const std::string& value) 
   unwrap(checked("Settings.WriteValue").WriteValue(key, value), "Settings.WriteValue");
 }
 std::string HostSettings::ReadDeviceValue(const std::string& key, const std::string& defaultValue) {
-  return unwrap(checked("Settings.ReadDeviceValue").ReadDeviceValue(key, defaultValue), "Settings.ReadDeviceValue");
+  return unwrap(checked("Settings.ReadDeviceValue").ReadDeviceValue(key, defaultValue),
+                "Settings.ReadDeviceValue");
 }
 void HostSettings::WriteDeviceValue(const std::string& key, const std::string& value) {
   unwrap(checked("Settings.WriteDeviceValue").WriteDeviceValue(key, value), "Settings.WriteDeviceValue");
@@ -67,7 +68,8 @@ void HostServices::SetChannel(int32_t channel, int32_t value, bool flag) {
 }
 
 std::string HostServices::Translate(const std::string& text) {
-  return unwrap(need(helper("Translator").Translator(), "Translator").Translate(text), "Translator.Translate");
+  return unwrap(need(helper("Translator").Translator(), "Translator").Translate(text),
+                "Translator.Translate");
 }
 
 std::string HostServices::ProjectName() {

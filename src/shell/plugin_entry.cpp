@@ -29,7 +29,8 @@ extern "C" {
 const TactoloLibraryInfo* tactolo_library_info() { return &kInfo; }
 
 int tactolo_create_object(const char* progId, const tactolo::PlatformServices* platform,
-                          std::shared_ptr<tactolo::IclsLMQPlugIn>* object, char* error, std::size_t errorSize) {
+                          std::shared_ptr<tactolo::IclsLMQPlugIn>* object, char* error,
+                          std::size_t errorSize) {
   try {
     if (object == nullptr) {
       setError(error, errorSize, "no place for the object");

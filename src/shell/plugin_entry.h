@@ -46,7 +46,8 @@ const TactoloLibraryInfo* tactolo_library_info();
 /// library's life (later calls may pass null). Returns 1 on success; 0 with a
 /// message in `error` otherwise.
 int tactolo_create_object(const char* progId, const tactolo::PlatformServices* platform,
-                          std::shared_ptr<tactolo::IclsLMQPlugIn>* object, char* error, std::size_t errorSize);
+                          std::shared_ptr<tactolo::IclsLMQPlugIn>* object, char* error,
+                          std::size_t errorSize);
 
 /// The module state, for hosts that inspect the plug-in (the script host);
 /// null before the first object.

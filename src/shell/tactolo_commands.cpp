@@ -10,7 +10,8 @@ HostResult<std::shared_ptr<CommandOptions>> TactoloCommands::GetFirstOptions() {
   return HostResult<std::shared_ptr<CommandOptions>>::failure("Tactolo offers no commands yet");
 }
 
-HostResult<std::shared_ptr<CommandOptions>> TactoloCommands::GetSecondOptions(std::string& /*firstSelection*/) {
+HostResult<std::shared_ptr<CommandOptions>> TactoloCommands::GetSecondOptions(
+    std::string& /*firstSelection*/) {
   return HostResult<std::shared_ptr<CommandOptions>>::failure("Tactolo offers no commands yet");
 }
 

@@ -14,7 +14,8 @@ class TactoloCommands final : public ICommandServer {
   HostResult<std::string> Name() override;
   HostResult<std::shared_ptr<CommandOptions>> GetFirstOptions() override;
   HostResult<std::shared_ptr<CommandOptions>> GetSecondOptions(std::string& firstSelection) override;
-  HostStatus ExecuteCommand(std::string& firstSelection, std::string& secondSelection, int32_t& newValue) override;
+  HostStatus ExecuteCommand(std::string& firstSelection, std::string& secondSelection,
+                            int32_t& newValue) override;
 
  private:
   [[maybe_unused]] PluginModule& module_;

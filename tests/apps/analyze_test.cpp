@@ -7,8 +7,8 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
-#include <iomanip>
 #include <fstream>
+#include <iomanip>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -96,11 +96,12 @@ TEST(AnalyzeCommand, JsonDocumentHoldsTheSameBeats) {
   const auto beats = parseBeats(text.out);
   ASSERT_FALSE(beats.empty());
   std::ostringstream first;
-  first << "{\"time\": " << std::fixed << std::setprecision(3) << beats[0].time << ", \"bpm\": " << beats[0].bpm
-        << "}";
+  first << "{\"time\": " << std::fixed << std::setprecision(3) << beats[0].time
+        << ", \"bpm\": " << beats[0].bpm << "}";
   EXPECT_THAT(json.out, HasSubstr(first.str()));
   std::size_t entries = 0;
-  for (std::size_t at = json.out.find("\"time\""); at != std::string::npos; at = json.out.find("\"time\"", at + 1)) {
+  for (std::size_t at = json.out.find("\"time\""); at != std::string::npos;
+       at = json.out.find("\"time\"", at + 1)) {
     ++entries;
   }
   EXPECT_EQ(entries, beats.size());
@@ -139,9 +140,10 @@ TEST(AnalyzeCommand, BadInputGivesOneLineAndStatus2) {
   const fs::path notAudio = fs::temp_directory_path() / "tactolo-not-audio.wav";
   std::ofstream(notAudio) << "this is text, not sound\n";
   for (const std::string& args :
-       {std::string("analyze /nonexistent/tactolo.wav"), "analyze " + notAudio.string(), std::string("analyze synth:abc"),
-        std::string("analyze synth:120 --gain 101"), std::string("analyze synth:120 --max-bpm fast"),
-        std::string("analyze synth:120 --max-bpm 20"), std::string("analyze"), std::string("frobnicate")}) {
+       {std::string("analyze /nonexistent/tactolo.wav"), "analyze " + notAudio.string(),
+        std::string("analyze synth:abc"), std::string("analyze synth:120 --gain 101"),
+        std::string("analyze synth:120 --max-bpm fast"), std::string("analyze synth:120 --max-bpm 20"),
+        std::string("analyze"), std::string("frobnicate")}) {
     const CommandRun run = runTactolo(args);
     EXPECT_EQ(run.status, 2) << args;
     EXPECT_EQ(run.out, "") << args;

@@ -135,7 +135,8 @@ TEST_F(CaptureTest, DeviceChangeWhileCapturingRestartsTheCapture) {
   form().devicesBox.setListIndex(1);
   const auto& calls = capture.calls();
   auto pos = [&](const std::string& prefix) {
-    return std::find_if(calls.begin(), calls.end(), [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }) -
+    return std::find_if(calls.begin(), calls.end(),
+                        [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }) -
            calls.begin();
   };
   EXPECT_LT(pos("ChannelStop"), pos("RecordFree"));
@@ -166,8 +167,8 @@ TEST_F(CaptureTest, GainMapping) {
     int position;
     double scale, floor, factor;
   };
-  for (const Row& row : {Row{0, 50, 101, 0.55}, Row{50, 100, 1, 1.5}, Row{51, 101, 0.99, 1.519},
-                         Row{100, 150, 0.5, 2.45}}) {
+  for (const Row& row :
+       {Row{0, 50, 101, 0.55}, Row{50, 100, 1, 1.5}, Row{51, 101, 0.99, 1.519}, Row{100, 150, 0.5, 2.45}}) {
     // Move away first so that the change handler runs for every row.
     form().gainSlider.setValue(row.position == 1 ? 2 : 1);
     form().gainSlider.setValue(row.position);

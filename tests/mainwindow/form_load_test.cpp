@@ -15,10 +15,11 @@ TEST_F(FormLoadTest, LoadTalksToTheLibraryInOrder) {
   capture.addDevice({"Second", true, {{"X", true}}});
   loadMain();
   EXPECT_THAT(capture.calls(),
-              ElementsAre("GetVersion()", "RecordGetDeviceInfo(0)", "RecordGetDeviceInfo(1)", "RecordGetDeviceInfo(2)",
-                          "RecordFree()", "RecordInit(0)", "RecordGetInputName(0)", "RecordGetInputName(0)",
-                          "RecordGetInput(0)", "RecordGetInputName(1)", "RecordGetInputName(1)", "RecordGetInput(1)",
-                          "RecordSetInput(0,0x10000,-1)", "RecordSetInput(1,0x20000,-1)", "RecordGetInputName(2)"));
+              ElementsAre("GetVersion()", "RecordGetDeviceInfo(0)", "RecordGetDeviceInfo(1)",
+                          "RecordGetDeviceInfo(2)", "RecordFree()", "RecordInit(0)", "RecordGetInputName(0)",
+                          "RecordGetInputName(0)", "RecordGetInput(0)", "RecordGetInputName(1)",
+                          "RecordGetInputName(1)", "RecordGetInput(1)", "RecordSetInput(0,0x10000,-1)",
+                          "RecordSetInput(1,0x20000,-1)", "RecordGetInputName(2)"));
 }
 
 TEST_F(FormLoadTest, WindowAfterLoad) {
@@ -36,15 +37,16 @@ TEST_F(FormLoadTest, WindowAfterLoad) {
   EXPECT_EQ(f.maxBpmSlider.value(), 165);
   EXPECT_EQ(f.startButton.caption(), "Start");
   EXPECT_EQ(f.beatShape.borderColor(), Rgb(255, 0, 0));
-  EXPECT_EQ(f.simpleLabel.caption(),
-            "No parameters available\n\nThe beat is computed through the\nactual sound energy compared to the\n"
-            "history values.");
+  EXPECT_EQ(
+      f.simpleLabel.caption(),
+      "No parameters available\n\nThe beat is computed through the\nactual sound energy compared to the\n"
+      "history values.");
   EXPECT_FALSE(f.SendVuCheck.enabled());  // no VU configuration yet
   EXPECT_EQ(f.sendBeatCheck.value(), 1);
   EXPECT_FALSE(vars().SendBeat);  // the box starts checked, output does not
   EXPECT_FALSE(vars().Recording);
-  for (auto* timer : {main.beatClearTimer.get(), main.maxBpmTimer.get(), main.startTimer.get(),
-                      main.generateTimer.get()}) {
+  for (auto* timer :
+       {main.beatClearTimer.get(), main.maxBpmTimer.get(), main.startTimer.get(), main.generateTimer.get()}) {
     EXPECT_FALSE(timer->enabled());
   }
   EXPECT_FALSE(main.beatTimer->enabled());

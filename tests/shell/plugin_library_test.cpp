@@ -32,7 +32,8 @@ class PluginLibraryTest : public ::testing::Test {
 
   void* handle = nullptr;
   const TactoloLibraryInfo* (*info)() = nullptr;
-  int (*create)(const char*, const PlatformServices*, std::shared_ptr<IclsLMQPlugIn>*, char*, std::size_t) = nullptr;
+  int (*create)(const char*, const PlatformServices*, std::shared_ptr<IclsLMQPlugIn>*, char*,
+                std::size_t) = nullptr;
   void (*shutdown)() = nullptr;
   VirtualClock clock;
   FakeCaptureLibrary capture;

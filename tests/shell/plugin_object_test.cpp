@@ -1,10 +1,9 @@
-#include "shell/cls_lmq_plugin.h"
-
 #include <gtest/gtest.h>
 
 #include <regex>
 
 #include "mainwindow/tactolo_main.h"
+#include "shell/cls_lmq_plugin.h"
 #include "shell/main_window_host.h"
 #include "support/plugin_fixture.h"
 #include "vu/vu_config_form.h"
@@ -50,7 +49,8 @@ TEST_F(PluginObjectTest, ModuleInfoIsNewEachTimeAndNamesTheSameUnloadedWindow) {
   EXPECT_FALSE(module->mainWindow().isLoaded());
 
   const ModuleInformation& info = *first.value;
-  EXPECT_TRUE(std::regex_match(info.moduleId, std::regex(R"(\{[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}\})")))
+  EXPECT_TRUE(std::regex_match(
+      info.moduleId, std::regex(R"(\{[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}\})")))
       << info.moduleId;
   EXPECT_EQ(info.moduleId, second.value->moduleId);
   EXPECT_EQ(info.name, "Tactolo");

@@ -27,9 +27,7 @@ inline std::vector<float> quietSpectrum() { return std::vector<float>(kSpectrumB
 
 class PluginFixture : public ::testing::Test {
  protected:
-  PluginFixture() {
-    capture.addDevice({"Line In", true, {{"Mic", false}, {"Line", true}}});
-  }
+  PluginFixture() { capture.addDevice({"Line In", true, {{"Mic", false}, {"Line", true}}}); }
 
   /// Creates the module, initialises it with the helper and loads the window.
   TactoloMain& loadMain() {
