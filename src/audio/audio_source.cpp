@@ -287,6 +287,11 @@ DecodedAudio makeSilence(double seconds) {
   return audio;
 }
 
+bool isGeneratedSource(const std::string& text) {
+  const auto startsWith = [&text](const char* prefix) { return text.rfind(prefix, 0) == 0; };
+  return text == "silence" || startsWith("synth:") || startsWith("tone:") || startsWith("clicks:");
+}
+
 DecodedAudio parseSource(const std::string& text, double seconds) {
   const auto startsWith = [&text](const char* prefix) { return text.rfind(prefix, 0) == 0; };
   if (text == "silence") {

@@ -55,4 +55,8 @@ constexpr double kMaxGeneratedSeconds = 600.0;
 /// out-of-range number (e.g. "synth:abc", "synth:0") and for unreadable files.
 DecodedAudio parseSource(const std::string& text, double seconds);
 
+/// True when parseSource() generates `text` (it names no file), whether or
+/// not its number is valid.
+bool isGeneratedSource(const std::string& text);
+
 }  // namespace tactolo

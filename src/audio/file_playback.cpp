@@ -1,8 +1,9 @@
 #include "audio/file_playback.h"
 
 #include <algorithm>
-#include <cstring>
 #include <exception>
+
+#include "audio/playback_reader.h"
 
 namespace tactolo {
 
@@ -20,43 +21,6 @@ PlaybackDevice PlaybackDevice::fromSource(std::string name, std::string source, 
   device.generatedSeconds = generatedSeconds;
   return device;
 }
-
-/// The audio as heard at one moment of playback: frame `played` - 1 is the
-/// newest; frames before 0 and from the end of the audio on are silence.
-class FilePlaybackLibrary::Reader final : public FrameReader {
- public:
-  Reader(const DecodedAudio& audio, int64_t played, bool muted)
-      : audio_(audio), played_(played), muted_(muted) {}
-
-  void readNewest(float* out, std::size_t frames) const override {
-    if (muted_) {
-      std::fill(out, out + 2 * frames, 0.0f);
-      return;
-    }
-    const auto total = static_cast<int64_t>(audio_.frameCount());
-    const int64_t first = played_ - static_cast<int64_t>(frames);
-    // [first, played_) split into silence before 0, audio, silence from total.
-    const int64_t audioBegin = std::clamp<int64_t>(first, 0, total);
-    const int64_t audioEnd = std::clamp<int64_t>(played_, 0, total);
-    const int64_t leading = std::clamp<int64_t>(audioBegin - first, 0, static_cast<int64_t>(frames));
-    const int64_t copied = std::max<int64_t>(audioEnd - audioBegin, 0);
-    const int64_t trailing = static_cast<int64_t>(frames) - leading - copied;
-    float* cursor = out;
-    std::fill(cursor, cursor + 2 * leading, 0.0f);
-    cursor += 2 * leading;
-    if (copied > 0) {
-      std::memcpy(cursor, audio_.samples.data() + 2 * audioBegin,
-                  static_cast<std::size_t>(2 * copied) * sizeof(float));
-    }
-    cursor += 2 * copied;
-    std::fill(cursor, cursor + 2 * trailing, 0.0f);
-  }
-
- private:
-  const DecodedAudio& audio_;
-  int64_t played_;
-  bool muted_;
-};
 
 FilePlaybackLibrary::FilePlaybackLibrary(const Clock& clock, std::vector<PlaybackDevice> devices)
     : clock_(clock), devices_(std::move(devices)) {}
@@ -223,14 +187,14 @@ int32_t FilePlaybackLibrary::ChannelGetData(ChannelHandle handle, float* buffer,
   if (!checkChannel(handle)) {
     return -1;
   }
-  return analysis_.data(Reader(*audio_, playedFrames(), !inputOn_), buffer, request, error_);
+  return analysis_.data(PlaybackReader(*audio_, playedFrames(), !inputOn_), buffer, request, error_);
 }
 
 uint32_t FilePlaybackLibrary::ChannelGetLevel(ChannelHandle handle) {
   if (!checkChannel(handle)) {
     return 0xFFFFFFFFu;
   }
-  return analysis_.level(Reader(*audio_, playedFrames(), !inputOn_));
+  return analysis_.level(PlaybackReader(*audio_, playedFrames(), !inputOn_));
 }
 
 }  // namespace tactolo

@@ -79,8 +79,6 @@ class FilePlaybackLibrary final : public CaptureLibrary {
   uint32_t ChannelGetLevel(ChannelHandle handle) override;
 
  private:
-  class Reader;
-
   bool fail(int32_t code);
   bool checkInput(int32_t input);
   bool checkChannel(ChannelHandle handle);
