@@ -1,10 +1,12 @@
 // The tactolo command line: headless runs of the plug-in.
 #include <CLI/CLI.hpp>
-
+#include <fstream>
 #include <iostream>
 #include <string>
 
 #include "analyze.h"
+#include "plugin_library.h"
+#include "script_runner.h"
 
 namespace {
 
@@ -24,6 +26,17 @@ int runAnalyze(const tactolo::app::AnalyzeOptions& options) {
   }
 }
 
+int runScriptFile(const std::string& file) {
+  const std::string plugin = tactolo::app::defaultPluginPath();
+  if (file == "-") return tactolo::app::runScript(std::cin, "-", plugin, std::cout, std::cerr);
+  std::ifstream in(file);
+  if (!in) {
+    std::cerr << "tactolo: cannot read the script " << file << '\n';
+    return 2;
+  }
+  return tactolo::app::runScript(in, file, plugin, std::cout, std::cerr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -34,16 +47,26 @@ int main(int argc, char** argv) {
   std::string maxBpm;
   auto* analyzeCommand =
       app.add_subcommand("analyze", "Find the beats of an audio file or of a generated source (synth:BPM)");
-  analyzeCommand->add_option("SOURCE", analyze.source, "Audio file (WAV, FLAC, Ogg) or synth:BPM")->required();
+  analyzeCommand->add_option("SOURCE", analyze.source, "Audio file (WAV, FLAC, Ogg) or synth:BPM")
+      ->required();
   analyzeCommand->add_option("--method", analyze.method, "Detection method: 1 simple sound energy")
       ->check(CLI::Validator(
           [](std::string& value) -> std::string {
-            return value == "1" ? "" : "only method 1 (simple sound energy) is available so far, not " + value;
+            return value == "1" ? ""
+                                : "only method 1 (simple sound energy) is available so far, not " + value;
           },
           "1", "METHOD"));
-  analyzeCommand->add_option("--gain", analyze.gain, "Gain slider position 0..100")->check(CLI::Range(0, 100));
+  analyzeCommand->add_option("--gain", analyze.gain, "Gain slider position 0..100")
+      ->check(CLI::Range(0, 100));
   analyzeCommand->add_option("--max-bpm", maxBpm, "Maximum tempo 30..300, or off");
   analyzeCommand->add_flag("--json", analyze.json, "Print one JSON document");
+
+  std::string scriptFile;
+  auto* scriptCommand = app.add_subcommand(
+      "script", "Drive the plug-in as a host and a user would, line by line, and print what happened");
+  scriptCommand
+      ->add_option("FILE", scriptFile, "Script file, or - for standard input (see docs/scripting.md)")
+      ->required();
 
   try {
     app.parse(argc, argv);
@@ -74,5 +97,6 @@ int main(int argc, char** argv) {
   }
 
   if (*analyzeCommand) return runAnalyze(analyze);
+  if (*scriptCommand) return runScriptFile(scriptFile);
   return 2;
 }

@@ -1,0 +1,94 @@
+// `tactolo script`: a host without a window or sound hardware that drives the
+// plug-in line by line, as a host and a user would, and prints what happened.
+// docs/scripting.md describes the commands and the output.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "script_syntax.h"
+
+namespace tactolo {
+class Control;
+class Form;
+}  // namespace tactolo
+
+namespace tactolo::app {
+
+class ScriptWorld;
+
+/// Exit status of a script that ran to its end.
+constexpr int kScriptDone = 0;
+/// Exit status of a script stopped on a line it cannot parse, or that could
+/// not start (no plug-in library).
+constexpr int kScriptStopped = 2;
+
+class ScriptRunner {
+ public:
+  /// `name` names the script in error messages ("-" for standard input).
+  ScriptRunner(std::vector<std::string> lines, std::string name, std::ostream& out, std::ostream& err);
+  ~ScriptRunner();
+  ScriptRunner(const ScriptRunner&) = delete;
+  ScriptRunner& operator=(const ScriptRunner&) = delete;
+
+  /// Opens the plug-in library at `pluginPath`, creates the plug-in object
+  /// and runs every line. Returns kScriptDone, or kScriptStopped after
+  /// writing the reason (with the line number) to the error stream.
+  int run(const std::string& pluginPath);
+
+  /// Runs the following lines while `keepGoing` holds and lines remain. A
+  /// modal wait calls this, so the lines after the one that showed a modal
+  /// form act on that form until it is hidden. False once the script has
+  /// stopped on a line it cannot parse.
+  bool runWhile(const std::function<bool()>& keepGoing);
+
+ private:
+  using Args = std::vector<Token>;
+
+  void execute(const Args& args);
+  void print(const std::string& line);
+  void reportEventErrors();
+
+  // Setting up the world.
+  void audio(const Args& args);
+  void project(const Args& args);
+  void store(const Args& args);
+  void file(const Args& args);
+  void answer(const Args& args);
+  // Acting.
+  void call(const Args& args);
+  void userAction(const Args& args);
+  void close(const Args& args);
+  void wait(const Args& args);
+  // Looking.
+  void get(const Args& args);
+  void getProperty(const Args& args);
+  void getState(const std::string& name);
+  void getTimer(const std::string& name);
+  void dump(const Args& args);
+  void clear(const Args& args);
+
+  /// The loaded form of that name, or null with `why` telling why not.
+  Form* loadedForm(const std::string& name, std::string& why) const;
+  /// The control a user acts on; throws std::runtime_error when it is not
+  /// there, not shown or disabled.
+  Control& reachableControl(const std::string& formName, const ControlRef& ref) const;
+
+  std::vector<std::string> lines_;
+  std::string name_;
+  std::ostream& out_;
+  std::ostream& err_;
+  std::size_t next_ = 0;  // index of the next line to run
+  bool stopped_ = false;
+  std::unique_ptr<ScriptWorld> world_;
+};
+
+/// Reads the script from `in` and runs it.
+int runScript(std::istream& in, const std::string& name, const std::string& pluginPath, std::ostream& out,
+              std::ostream& err);
+
+}  // namespace tactolo::app

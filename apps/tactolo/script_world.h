@@ -1,0 +1,102 @@
+// What the script host runs the plug-in in: the platform services (virtual
+// clock, scripted capture library, dialogs), the host's helper object with
+// its project folder, and the opened plug-in library with the objects it
+// handed to the host.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "audio/scripted_capture.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/headless_host.h"
+#include "plugin_library.h"
+
+namespace tactolo::app {
+
+/// The dialog service of the script host: records every dialog and answers
+/// from the queues of HeadlessDialogs. It is also where a form shown modal
+/// will hand control back to the script: a modal wait calls `modalWait`, the
+/// runner's own loop, which runs the following script lines until the form
+/// is hidden.
+class ScriptDialogs final : public DialogService {
+ public:
+  DialogAnswer messageBox(const std::string& text, const std::string& title, MessageIcon icon,
+                          MessageButtons buttons) override {
+    return recorder.messageBox(text, title, icon, buttons);
+  }
+  std::optional<std::string> fileSave(const FileSaveRequest& request) override {
+    return recorder.fileSave(request);
+  }
+  std::optional<uint32_t> chooseColor(uint32_t initialColor) override {
+    return recorder.chooseColor(initialColor);
+  }
+
+  HeadlessDialogs recorder;
+  /// Runs script lines while the predicate holds; false when the script
+  /// stopped. Set by the runner.
+  std::function<bool(const std::function<bool()>& keepGoing)> modalWait;
+};
+
+/// The host's project folder: a fresh temporary folder unless the script
+/// names one; the temporary one is removed with this object.
+class ProjectFolder {
+ public:
+  ProjectFolder();
+  ~ProjectFolder();
+  ProjectFolder(const ProjectFolder&) = delete;
+  ProjectFolder& operator=(const ProjectFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  /// Uses `folder` from now on, creating it when missing.
+  void use(const std::filesystem::path& folder);
+  /// The temporary folder made at start (removed at exit).
+  const std::filesystem::path& temporary() const { return temporary_; }
+
+ private:
+  std::filesystem::path temporary_;
+  std::filesystem::path path_;
+};
+
+/// Everything one script runs in. Members are destroyed in reverse order:
+/// the objects the library handed out, then the library (its module ends
+/// before it is closed), and only then the platform services it used.
+class ScriptWorld {
+ public:
+  explicit ScriptWorld(const std::string& pluginPath);
+  ~ScriptWorld();
+
+  /// Sets the host project's name and base file name (folder/name).
+  void setProject(const std::string& name, const std::filesystem::path& folder);
+  /// The module state of the plug-in (for looking, not for acting).
+  PluginModule& module() const { return *library->module(); }
+  /// A stable label ("#1", "#2", ...) for an object the plug-in handed out;
+  /// the object is kept alive so that its address is never reused.
+  std::string label(std::shared_ptr<const void> object);
+
+  VirtualClock clock;
+  ScriptedCaptureLibrary capture{clock};
+  ScriptDialogs dialogs;
+  std::shared_ptr<HeadlessHelper> helper;
+  ProjectFolder project;
+
+  std::unique_ptr<PluginLibrary> library;
+  std::shared_ptr<IclsLMQPlugIn> plugin;
+  // The interfaces the host took from the latest ModuleInfo.
+  std::shared_ptr<IExternalWindow> window;
+  std::shared_ptr<ILMQTool> tool;
+  std::shared_ptr<ICommandServer> commands;
+
+ private:
+  std::vector<std::shared_ptr<const void>> labelled_;
+  std::map<const void*, int> labels_;
+};
+
+}  // namespace tactolo::app
