@@ -316,8 +316,10 @@ void ScriptRunner::dump(const Args& args) {
   } else if (kind == "store") {
     const MemorySettings& settings = helper.settings;
     print("store: " + std::to_string(settings.general.size() + settings.device.size()));
-    for (const auto& [key, value] : settings.general) print("  general " + key + " = " + quoteText(value));
-    for (const auto& [key, value] : settings.device) print("  device " + key + " = " + quoteText(value));
+    for (const auto& [key, value] : settings.general)
+      print("  general " + quoteText(key) + " = " + quoteText(value));
+    for (const auto& [key, value] : settings.device)
+      print("  device " + quoteText(key) + " = " + quoteText(value));
   } else if (kind == "files") {
     std::vector<std::pair<std::string, std::uintmax_t>> files;
     for (const auto& entry : fs::directory_iterator(world_->project.path())) {
