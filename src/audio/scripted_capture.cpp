@@ -42,12 +42,11 @@ void ScriptedCaptureLibrary::addInput(std::string name, bool on) {
 }
 
 void ScriptedCaptureLibrary::setSource(const std::string& description) {
-  std::shared_ptr<const DecodedAudio> audio;
-  const bool generated = isGeneratedSource(description);
-  // Decoding no time of a generated source checks its description.
-  audio = std::make_shared<const DecodedAudio>(parseSource(description, 0.0));
+  // Decoding no time of a generated source checks its description; a file is
+  // decoded whole. Either may throw, before anything has changed.
+  auto audio = std::make_shared<const DecodedAudio>(parseSource(description, 0.0));
   source_ = description;
-  generated_ = generated;
+  generated_ = isGeneratedSource(description);
   decodedSeconds_ = 0.0;
   audio_ = std::move(audio);
   playStartMs_ = clock_.nowMs();
