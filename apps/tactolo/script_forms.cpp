@@ -254,7 +254,7 @@ void ScriptRunner::getTimer(const std::string& name) {
 void ScriptRunner::userAction(const Args& args) {
   const std::string& action = args[0].text;
   const bool takesValue = action != "click";
-  if (args.size() != (takesValue ? 5u : 4u) - 1) {
+  if (args.size() != (takesValue ? 4u : 3u)) {
     throw ScriptSyntaxError(action == "click"    ? "usage: click FORM CONTROL"
                             : action == "select" ? "usage: select FORM CONTROL POSITION"
                             : action == "check"  ? "usage: check FORM CONTROL 0|1"
