@@ -25,7 +25,7 @@ struct BeatVariables {
   // Levels: the raw words of the last four ticks, and their averages.
   std::array<std::array<int32_t, 2>, 4> LevelSamples{};
   int16_t LevelSampleIndex = 0;
-  int64_t LastLevelWord = 0;
+  int32_t LastLevelWord = 0;  // the level word as the library returned it (signed 32-bit)
   int32_t AvgLevelLeft = 0;
   int32_t AvgLevelRight = 0;
   double VuLevelLeft = 0.0;
