@@ -1,20 +1,15 @@
 #include "audio/audio_source.h"
 
-#include <samplerate.h>
-#include <sndfile.h>
-
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <memory>
 #include <numbers>
 #include <optional>
 #include <stdexcept>
-#include <system_error>
 
 #include "audio/capture_library.h"
+#include "audio/file_stream.h"
 
 namespace tactolo {
 
@@ -123,43 +118,6 @@ double parseParameter(const std::string& text, std::size_t prefixLength, double 
   return *value;
 }
 
-std::string oneLine(std::string text) {
-  std::replace(text.begin(), text.end(), '\n', ' ');
-  std::replace(text.begin(), text.end(), '\r', ' ');
-  while (!text.empty() && text.back() == ' ') {
-    text.pop_back();
-  }
-  return text;
-}
-
-struct SndfileCloser {
-  void operator()(SNDFILE* file) const { sf_close(file); }
-};
-
-std::vector<float> resample(const std::vector<float>& stereo, int rate, const std::string& path) {
-  const double ratio = kRate / rate;
-  if (src_is_valid_ratio(ratio) == 0) {
-    throw std::runtime_error("cannot resample audio file '" + path + "' from " + std::to_string(rate) +
-                             " Hz to 44100 Hz");
-  }
-  const long inputFrames = static_cast<long>(stereo.size() / 2);
-  const long outputFrames = static_cast<long>(std::ceil(static_cast<double>(inputFrames) * ratio)) + 16;
-  std::vector<float> output(2 * static_cast<std::size_t>(outputFrames));
-  SRC_DATA data{};
-  data.data_in = stereo.data();
-  data.data_out = output.data();
-  data.input_frames = inputFrames;
-  data.output_frames = outputFrames;
-  data.src_ratio = ratio;
-  data.end_of_input = 1;
-  const int error = src_simple(&data, SRC_SINC_MEDIUM_QUALITY, 2);
-  if (error != 0) {
-    throw std::runtime_error("cannot resample audio file '" + path + "': " + src_strerror(error));
-  }
-  output.resize(2 * static_cast<std::size_t>(data.output_frames_gen));
-  return output;
-}
-
 }  // namespace
 
 int64_t DecodedAudio::durationMs() const {
@@ -167,48 +125,27 @@ int64_t DecodedAudio::durationMs() const {
 }
 
 DecodedAudio loadAudioFile(const std::string& path) {
-  std::error_code error;
-  if (!std::filesystem::exists(path, error)) {
-    throw std::runtime_error("audio file not found: '" + path + "'");
-  }
-  if (std::filesystem::is_directory(path, error)) {
-    throw std::runtime_error("not an audio file but a folder: '" + path + "'");
-  }
-  SF_INFO info{};
-  std::unique_ptr<SNDFILE, SndfileCloser> file(sf_open(path.c_str(), SFM_READ, &info));
-  if (!file) {
-    throw std::runtime_error("cannot read audio file '" + path + "': " + oneLine(sf_strerror(nullptr)));
-  }
-  if (info.channels < 1 || info.samplerate < 1) {
-    throw std::runtime_error("audio file '" + path + "' has no channels or no sample rate");
-  }
-
-  const auto channels = static_cast<std::size_t>(info.channels);
-  constexpr sf_count_t kChunkFrames = 4096;
-  std::vector<float> chunk(static_cast<std::size_t>(kChunkFrames) * channels);
-  std::vector<float> stereo;
-  if (info.frames > 0 && info.frames < (sf_count_t{1} << 32)) {
-    stereo.reserve(2 * static_cast<std::size_t>(info.frames));
-  }
+  AudioFileDecoder decoder(path);
+  // As long as the header says, plus room for the resampler's rounding; grown
+  // should the header be wrong.
+  constexpr int64_t kMaxReservedFrames = int64_t{1} << 28;
+  std::size_t capacity =
+      static_cast<std::size_t>(std::clamp<int64_t>(decoder.expectedFrames(), 0, kMaxReservedFrames)) + 64;
+  DecodedAudio audio;
+  audio.samples.resize(2 * capacity);
+  std::size_t frames = 0;
   for (;;) {
-    const sf_count_t read = sf_readf_float(file.get(), chunk.data(), kChunkFrames);
-    if (read <= 0) {
+    frames += decoder.read(audio.samples.data() + 2 * frames, capacity - frames);
+    if (decoder.finished()) {
       break;
     }
-    for (sf_count_t i = 0; i < read; ++i) {
-      const float* frame = chunk.data() + static_cast<std::size_t>(i) * channels;
-      stereo.push_back(frame[0]);
-      stereo.push_back(channels > 1 ? frame[1] : frame[0]);
-    }
+    capacity *= 2;
+    audio.samples.resize(2 * capacity);
   }
-  if (sf_error(file.get()) != SF_ERR_NO_ERROR) {
-    throw std::runtime_error("error while reading audio file '" + path +
-                             "': " + oneLine(sf_strerror(file.get())));
+  if (!decoder.error().empty()) {
+    throw std::runtime_error(decoder.error());
   }
-
-  DecodedAudio audio;
-  audio.samples =
-      info.samplerate == kCaptureRate ? std::move(stereo) : resample(stereo, info.samplerate, path);
+  audio.samples.resize(2 * frames);
   return audio;
 }
 
