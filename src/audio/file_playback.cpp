@@ -7,6 +7,20 @@
 
 namespace tactolo {
 
+namespace {
+
+/// What a switched-off input hears.
+class Silence final : public FrameReader {
+ public:
+  void readNewest(float* out, std::size_t frames) const override { std::fill(out, out + 2 * frames, 0.0f); }
+};
+
+/// True when `source` names an audio file, which is streamed rather than
+/// decoded whole.
+bool streamed(const std::string& source) { return !source.empty() && !isGeneratedSource(source); }
+
+}  // namespace
+
 PlaybackDevice PlaybackDevice::fromAudio(std::string name, DecodedAudio audio) {
   PlaybackDevice device;
   device.name = std::move(name);
@@ -31,10 +45,17 @@ bool FilePlaybackLibrary::fail(int32_t code) {
 }
 
 std::optional<int64_t> FilePlaybackLibrary::durationMs() const {
+  if (stream_) {
+    return stream_->durationMs();
+  }
   if (!audio_) {
     return std::nullopt;
   }
   return audio_->durationMs();
+}
+
+const std::string& FilePlaybackLibrary::loadError() const {
+  return stream_ && !stream_->error().empty() ? stream_->error() : loadError_;
 }
 
 int64_t FilePlaybackLibrary::playedFrames() const {
@@ -50,7 +71,11 @@ std::optional<int64_t> FilePlaybackLibrary::playedMs() const {
 }
 
 bool FilePlaybackLibrary::ended() const {
-  return running_ != 0 && playedFrames() >= static_cast<int64_t>(audio_->frameCount());
+  if (running_ == 0) {
+    return false;
+  }
+  const int64_t frames = stream_ ? stream_->expectedFrames() : static_cast<int64_t>(audio_->frameCount());
+  return playedFrames() >= frames;
 }
 
 uint32_t FilePlaybackLibrary::GetVersion() {
@@ -73,8 +98,12 @@ bool FilePlaybackLibrary::RecordFree() {
   if (!initialised_) {
     return fail(kErrorInit);
   }
+  if (stream_ && !stream_->error().empty()) {
+    loadError_ = stream_->error();
+  }
   initialised_.reset();
   audio_.reset();
+  stream_.reset();
   running_ = 0;
   error_ = kErrorOk;
   return true;
@@ -91,17 +120,21 @@ bool FilePlaybackLibrary::RecordInit(int32_t device) {
     return fail(kErrorDevice);
   }
   PlaybackDevice& chosen = devices_[static_cast<std::size_t>(device)];
-  if (!chosen.audio) {
-    try {
+  std::unique_ptr<FileStream> stream;
+  try {
+    if (!chosen.audio && streamed(chosen.source)) {
+      stream = std::make_unique<FileStream>(chosen.source);
+    } else if (!chosen.audio) {
       chosen.audio =
           std::make_shared<const DecodedAudio>(parseSource(chosen.source, chosen.generatedSeconds));
-    } catch (const std::exception& error) {
-      loadError_ = error.what();
-      return fail(kErrorNotAvailable);
     }
+  } catch (const std::exception& error) {
+    loadError_ = error.what();
+    return fail(kErrorNotAvailable);
   }
   loadError_.clear();
   audio_ = chosen.audio;
+  stream_ = std::move(stream);
   initialised_ = device;
   inputOn_ = true;
   error_ = kErrorOk;
@@ -161,6 +194,9 @@ ChannelHandle FilePlaybackLibrary::RecordStart(uint32_t rate, uint32_t channels,
   }
   running_ = ++lastHandle_;
   startMs_ = clock_.nowMs();
+  if (stream_) {
+    stream_->restart();
+  }
   error_ = kErrorOk;
   return running_;
 }
@@ -187,12 +223,21 @@ int32_t FilePlaybackLibrary::ChannelGetData(ChannelHandle handle, float* buffer,
   if (!checkChannel(handle)) {
     return -1;
   }
+  if (stream_) {
+    stream_->advanceTo(playedFrames());
+    return inputOn_ ? analysis_.data(*stream_, buffer, request, error_)
+                    : analysis_.data(Silence(), buffer, request, error_);
+  }
   return analysis_.data(PlaybackReader(*audio_, playedFrames(), !inputOn_), buffer, request, error_);
 }
 
 uint32_t FilePlaybackLibrary::ChannelGetLevel(ChannelHandle handle) {
   if (!checkChannel(handle)) {
     return 0xFFFFFFFFu;
+  }
+  if (stream_) {
+    stream_->advanceTo(playedFrames());
+    return inputOn_ ? analysis_.level(*stream_) : analysis_.level(Silence());
   }
   return analysis_.level(PlaybackReader(*audio_, playedFrames(), !inputOn_));
 }

@@ -11,17 +11,19 @@
 #include "audio/audio_source.h"
 #include "audio/capture_analysis.h"
 #include "audio/capture_library.h"
+#include "audio/file_stream.h"
 #include "platform/clock.h"
 
 namespace tactolo {
 
 /// A playback device: a name and its audio. The audio is either given
-/// decoded, or as a source description (see parseSource()) that is decoded
+/// decoded, or as a source description (see parseSource()) that is opened
 /// when the device is initialised with RecordInit, so that listing many
-/// devices costs nothing.
+/// devices costs nothing. A generated source is then decoded whole; an audio
+/// file is streamed: decoded bit by bit as it plays (see FileStream).
 struct PlaybackDevice {
   std::string name;
-  /// Decoded audio; when empty, `source` is decoded at RecordInit.
+  /// Decoded audio; when empty, `source` is opened at RecordInit.
   std::shared_ptr<const DecodedAudio> audio;
   /// Source description, used when `audio` is empty.
   std::string source;
@@ -44,8 +46,10 @@ struct PlaybackDevice {
 /// VirtualClock a whole file is thus analysed as fast as the clock is
 /// advanced.
 ///
-/// A source that fails to decode at RecordInit makes RecordInit fail with
-/// kErrorNotAvailable; loadError() then holds the message.
+/// A source that fails to open or decode at RecordInit makes RecordInit fail
+/// with kErrorNotAvailable; loadError() then holds the message. A streamed
+/// file that cannot be read further while it plays goes silent from there,
+/// and loadError() tells why.
 ///
 /// Neither ChannelGetData nor ChannelGetLevel allocates. Single-threaded.
 class FilePlaybackLibrary final : public CaptureLibrary {
@@ -60,9 +64,9 @@ class FilePlaybackLibrary final : public CaptureLibrary {
   std::optional<int64_t> playedMs() const;
   /// True while a capture runs and its audio has played to the end.
   bool ended() const;
-  /// Message of the last failure to decode a source at RecordInit ("" if
-  /// none).
-  const std::string& loadError() const { return loadError_; }
+  /// Message of the last failure to decode a source: at RecordInit, or while
+  /// the initialised device's file played ("" if none).
+  const std::string& loadError() const;
 
   uint32_t GetVersion() override;
   bool RecordGetDeviceInfo(int32_t device, RecordDeviceInfo& info) override;
@@ -89,7 +93,8 @@ class FilePlaybackLibrary final : public CaptureLibrary {
   std::vector<PlaybackDevice> devices_;
   CaptureAnalysis analysis_;
   std::optional<int32_t> initialised_;
-  std::shared_ptr<const DecodedAudio> audio_;  // of the initialised device
+  std::shared_ptr<const DecodedAudio> audio_;  // of the initialised device, decoded
+  std::unique_ptr<FileStream> stream_;         // or streamed from its file
   bool inputOn_ = true;
   ChannelHandle running_ = 0;
   ChannelHandle lastHandle_ = 0;

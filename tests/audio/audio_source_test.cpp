@@ -2,52 +2,19 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sndfile.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
 
 #include "audio/spectrum.h"
 #include "signals.h"
+#include "sound_files.h"
 
 namespace tactolo::testing {
 namespace {
 
 using ::testing::HasSubstr;
-namespace fs = std::filesystem;
 
-class AudioFileTest : public ::testing::Test {
- protected:
-  AudioFileTest() {
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = fs::temp_directory_path() / ("tactolo-audio-" + std::to_string(getpid()) + "-" + test->name());
-    fs::create_directories(folder_);
-  }
-  ~AudioFileTest() override { fs::remove_all(folder_); }
-
-  /// Writes `frames` frames of `channels` channels, sample(frame, channel).
-  template <class Sample>
-  std::string write(const std::string& name, int rate, int channels, int frames, Sample sample,
-                    int format = SF_FORMAT_WAV | SF_FORMAT_FLOAT) {
-    const std::string path = (folder_ / name).string();
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = format;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    EXPECT_NE(file, nullptr) << sf_strerror(nullptr);
-    std::vector<float> samples;
-    for (int i = 0; i < frames; ++i) {
-      for (int c = 0; c < channels; ++c) samples.push_back(static_cast<float>(sample(i, c)));
-    }
-    EXPECT_EQ(sf_writef_float(file, samples.data(), frames), frames);
-    sf_close(file);
-    return path;
-  }
-
-  fs::path folder_;
-};
+using AudioFileTest = SoundFileTest;
 
 /// Spectrum of the 2048 frames from frame `at` on.
 std::vector<float> spectrumAt(const DecodedAudio& audio, std::size_t at) {

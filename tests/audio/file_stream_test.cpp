@@ -1,0 +1,194 @@
+// Audio files streamed while they play: heard exactly as when decoded whole,
+// across the window's wrap, resampling, the end, damage and restarts.
+#include "audio/file_stream.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <new>
+
+#include "audio/file_playback.h"
+#include "sound_files.h"
+
+namespace {
+std::atomic<long> allocations{0};
+}  // namespace
+
+// Counts the program's allocations (for the test that playback makes none).
+// Kept out of line, so that no caller sees the malloc and free behind them.
+[[gnu::noinline]] void* operator new(std::size_t size) {
+  ++allocations;
+  if (void* memory = std::malloc(size == 0 ? 1 : size)) {
+    return memory;
+  }
+  throw std::bad_alloc();
+}
+[[gnu::noinline]] void operator delete(void* memory) noexcept { std::free(memory); }
+[[gnu::noinline]] void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+
+namespace tactolo::testing {
+namespace {
+
+using ::testing::FloatNear;
+using ::testing::HasSubstr;
+using ::testing::Pointwise;
+
+/// A capture of the one device of a FilePlaybackLibrary, from the clock's
+/// time of construction on.
+struct Player {
+  Player(const Clock& clock, PlaybackDevice device) : library(clock, {std::move(device)}) {
+    EXPECT_TRUE(library.RecordInit(0)) << library.loadError();
+    restart();
+  }
+  void restart() {
+    library.ChannelStop(handle);
+    handle = library.RecordStart(kCaptureRate, 2, kSampleFloat, nullptr, nullptr);
+  }
+  std::vector<float> spectrum() {
+    std::vector<float> bins(kSpectrumBins, -1.0f);
+    EXPECT_EQ(library.ChannelGetData(handle, bins.data(), kDataFft2048), kFftRequestBytes);
+    return bins;
+  }
+
+  FilePlaybackLibrary library;
+  ChannelHandle handle = 0;
+};
+
+/// A different tone, sweep and hiss on each channel.
+double busy(int i, int channel) {
+  const double at = i;
+  return 0.5 * std::sin(at * (0.01 + 0.004 * channel)) + 0.2 * std::sin(1e-7 * at * at + channel) +
+         0.2 * std::sin(0.37 * at * at + channel);
+}
+
+class FileStreamTest : public SoundFileTest {
+ protected:
+  /// Plays `path` streamed and decoded whole side by side on one clock, in
+  /// 13 ms steps with one leap of 400 ms, to past its end, and then once
+  /// more from the start. Spectra must agree within `tolerance`, each half
+  /// of the level word within `levelTolerance`.
+  void expectStreamedAsWhole(const std::string& path, float tolerance, uint32_t levelTolerance) {
+    VirtualClock clock;
+    Player streamed(clock, PlaybackDevice::fromSource("streamed", path, 0.0));
+    Player whole(clock, PlaybackDevice::fromAudio("whole", loadAudioFile(path)));
+    ASSERT_EQ(streamed.library.durationMs(), whole.library.durationMs());
+    ASSERT_GT(*whole.library.durationMs(), 4 * FileStream::kWindowFrames * 1000 / kCaptureRate);
+    for (int run = 0; run < 2; ++run) {
+      const TimeMs start = clock.nowMs();
+      for (TimeMs t = 0; t < *whole.library.durationMs() + 100; t += t == 390 ? 400 : 13) {
+        clock.advanceTo(start + t);
+        ASSERT_THAT(streamed.spectrum(), Pointwise(FloatNear(tolerance), whole.spectrum()))
+            << run << ' ' << t;
+        const uint32_t a = streamed.library.ChannelGetLevel(streamed.handle);
+        const uint32_t b = whole.library.ChannelGetLevel(whole.handle);
+        ASSERT_NEAR(a & 0xFFFFu, b & 0xFFFFu, levelTolerance) << t;
+        ASSERT_NEAR(a >> 16, b >> 16, levelTolerance) << t;
+        ASSERT_EQ(streamed.library.ended(), whole.library.ended()) << t;
+      }
+      EXPECT_TRUE(streamed.library.ended());
+      EXPECT_EQ(streamed.spectrum(), std::vector<float>(kSpectrumBins, 0.0f));
+      streamed.restart();
+      whole.restart();
+    }
+  }
+
+  /// Overwrites `bytes` bytes from the middle of the file on with junk.
+  static void damage(const std::string& path, std::size_t bytes) {
+    const auto size = static_cast<std::size_t>(std::filesystem::file_size(path));
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(static_cast<std::streamoff>(size / 2));
+    for (std::size_t i = 0; i < bytes && size / 2 + i < size; ++i) file.put(static_cast<char>(i * 37 + 11));
+  }
+};
+
+TEST_F(FileStreamTest, FilesLongerThanTheWindowPlayAsWhenDecodedWhole) {
+  // Stereo, and mono and three channels, which take another way in.
+  for (const int channels : {2, 1, 3}) {
+    SCOPED_TRACE(channels);
+    expectStreamedAsWhole(write("long.wav", 44100, channels, 66150, busy, SF_FORMAT_WAV | SF_FORMAT_PCM_16),
+                          0.0f, 0);
+  }
+}
+
+TEST_F(FileStreamTest, ResampledFilesPlayAsWhenDecodedWhole) {
+  expectStreamedAsWhole(write("low.wav", 22050, 1, 33075, busy), 1e-5f, 1);
+}
+
+TEST_F(FileStreamTest, MonoIsHeardOnBothChannelsAndSilenceSurroundsTheFile) {
+  constexpr int kFrames = 20000;
+  const auto ramp = [](int64_t i, int = 0) { return static_cast<float>((i % 1000) / 1000.0 - 0.5); };
+  FileStream stream(write("mono.wav", 44100, 1, kFrames, ramp));
+  EXPECT_EQ(stream.durationMs(), (kFrames * 1000 + 44099) / 44100);
+  std::vector<float> out(2 * kFftSize);
+  for (const int64_t played : {1000, 15000, kFrames + 500, 3 * kFrames}) {
+    stream.advanceTo(played);
+    stream.readNewest(out.data(), kFftSize);
+    for (int i = 0; i < kFftSize; ++i) {
+      const int64_t frame = played - kFftSize + i;
+      const float expected = frame >= 0 && frame < kFrames ? ramp(frame) : 0.0f;
+      ASSERT_EQ(out[2 * i], expected) << frame;
+      ASSERT_EQ(out[2 * i + 1], expected) << frame;
+    }
+  }
+}
+
+TEST_F(FileStreamTest, MissingAndDamagedFiles) {
+  VirtualClock clock;
+  const std::string missing = (folder_ / "missing.wav").string();
+  FilePlaybackLibrary library(clock, {PlaybackDevice::fromSource("Missing", missing, 0.0)});
+  EXPECT_FALSE(library.RecordInit(0));
+  EXPECT_EQ(library.ErrorGetCode(), kErrorNotAvailable);
+  EXPECT_THAT(library.loadError(), HasSubstr(missing));
+
+  // A read error half-way: what came before plays, then silence, and the
+  // error is kept, also once the device is released.
+  const std::string flac = write("broken.flac", 44100, 2, 88200, busy, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+  damage(flac, 1000);
+  EXPECT_THROW(loadAudioFile(flac), std::runtime_error);
+  Player player(clock, PlaybackDevice::fromSource("Broken", flac, 0.0));
+  EXPECT_EQ(player.library.durationMs(), 2000);
+  clock.advance(400);
+  EXPECT_GT(player.spectrum()[0], 0.0f);
+  EXPECT_EQ(player.library.loadError(), "");
+  clock.advance(1500);
+  EXPECT_EQ(player.spectrum(), std::vector<float>(kSpectrumBins, 0.0f));
+  EXPECT_EQ(player.library.ChannelGetLevel(player.handle), 0u);
+  EXPECT_THAT(player.library.loadError(), HasSubstr("error while reading audio file '" + flac + "'"));
+  EXPECT_TRUE(player.library.RecordFree());
+  EXPECT_THAT(player.library.loadError(), HasSubstr(flac));
+
+  // An Ogg file cut off mid-way: its header no longer knows the length, so
+  // the frames there are are counted.
+  const std::string ogg = write("cut.ogg", 44100, 2, 88200, busy, SF_FORMAT_OGG | SF_FORMAT_VORBIS);
+  damage(ogg, std::filesystem::file_size(ogg));
+  const int64_t cutMs = loadAudioFile(ogg).durationMs();
+  EXPECT_GT(cutMs, 100);
+  EXPECT_LT(cutMs, 1900);
+  EXPECT_EQ(FileStream(ogg).durationMs(), cutMs);
+}
+
+TEST_F(FileStreamTest, PlayingAllocatesNothing) {
+  for (const std::string& path :
+       {write("stereo.wav", 44100, 2, 44100, busy), write("mono.wav", 32000, 1, 32000, busy)}) {
+    VirtualClock clock;
+    Player player(clock, PlaybackDevice::fromSource("File", path, 0.0));
+    std::vector<float> bins(kSpectrumBins);
+    int64_t bytes = 0;
+    const long before = allocations;
+    for (int tick = 0; tick < 60; ++tick) {
+      clock.advance(20);
+      bytes += player.library.ChannelGetData(player.handle, bins.data(), kDataFft2048);
+      bytes += player.library.ChannelGetLevel(player.handle) != 0xFFFFFFFFu;
+    }
+    EXPECT_EQ(allocations - before, 0) << path;
+    EXPECT_EQ(bytes, 60 * (kFftRequestBytes + 1));
+  }
+}
+
+}  // namespace
+}  // namespace tactolo::testing
