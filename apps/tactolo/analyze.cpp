@@ -45,11 +45,18 @@ std::string seconds(double s) {
 }  // namespace
 
 AnalyzeResult analyze(const AnalyzeOptions& options) {
-  DecodedAudio audio = parseSource(options.source, options.generatedSeconds);
-  const int64_t durationMs = audio.durationMs();
-
+  // A file is streamed as the clock plays it; a generated source is made
+  // whole when the device is first opened.
   VirtualClock clock;
-  FilePlaybackLibrary capture(clock, {PlaybackDevice::fromAudio(options.source, std::move(audio))});
+  FilePlaybackLibrary capture(
+      clock, {PlaybackDevice::fromSource(options.source, options.source, options.generatedSeconds)});
+  // Opening the device once first reports a bad source as itself, not as a
+  // capture that would not start.
+  if (!capture.RecordInit(0)) {
+    throw std::runtime_error(capture.loadError());
+  }
+  const int64_t durationMs = capture.durationMs().value_or(0);
+  capture.RecordFree();
   HeadlessDialogs dialogs;
   auto helper = std::make_shared<HeadlessHelper>(clock);
   PluginModule module(PluginEnvironment{clock, capture, dialogs});
@@ -84,6 +91,8 @@ AnalyzeResult analyze(const AnalyzeOptions& options) {
       result.beats.push_back({static_cast<double>(sent[reported].atMs) / 1000.0, form.bpmLabel.caption()});
     }
   }
+  // A file that breaks off while playing is heard as silence from there.
+  if (!capture.loadError().empty()) result.errors.push_back(capture.loadError());
   form.startButton.click();
   for (const auto& e : module.eventErrors()) result.errors.push_back(e);
   return result;
