@@ -11,52 +11,6 @@ using ::testing::ElementsAre;
 
 class FormLoadTest : public PluginFixture {};
 
-TEST_F(FormLoadTest, LoadTalksToTheLibraryInOrder) {
-  capture.addDevice({"Second", true, {{"X", true}}});
-  loadMain();
-  EXPECT_THAT(capture.calls(),
-              ElementsAre("GetVersion()", "RecordGetDeviceInfo(0)", "RecordGetDeviceInfo(1)",
-                          "RecordGetDeviceInfo(2)", "RecordFree()", "RecordInit(0)", "RecordGetInputName(0)",
-                          "RecordGetInputName(0)", "RecordGetInput(0)", "RecordGetInputName(1)",
-                          "RecordGetInputName(1)", "RecordGetInput(1)", "RecordSetInput(0,0x10000,-1)",
-                          "RecordSetInput(1,0x20000,-1)", "RecordGetInputName(2)"));
-}
-
-TEST_F(FormLoadTest, WindowAfterLoad) {
-  TactoloMain& main = loadMain();
-  MainForm& f = form();
-  EXPECT_EQ(f.caption(), "Tactolo");
-  EXPECT_FALSE(f.visible());  // loaded, not shown
-  EXPECT_EQ(f.methodBox.text(), "Standard Weight Method");
-  EXPECT_EQ(f.methodBox.listCount(), 3);
-  EXPECT_TRUE(f.methodGroup[0]->visible());
-  EXPECT_FALSE(f.methodGroup[1]->visible());
-  EXPECT_FALSE(f.methodGroup[2]->visible());
-  EXPECT_EQ(f.subBandBox.text(), "64");
-  EXPECT_EQ(f.subBandBox.listCount(), 6);
-  EXPECT_EQ(f.maxBpmSlider.value(), 165);
-  EXPECT_EQ(f.startButton.caption(), "Start");
-  EXPECT_EQ(f.beatShape.borderColor(), Rgb(255, 0, 0));
-  EXPECT_EQ(
-      f.simpleLabel.caption(),
-      "No parameters available\n\nThe beat is computed through the\nactual sound energy compared to the\n"
-      "history values.");
-  EXPECT_FALSE(f.SendVuCheck.enabled());  // no VU configuration yet
-  EXPECT_EQ(f.sendBeatCheck.value(), 1);
-  EXPECT_FALSE(vars().SendBeat);  // the box starts checked, output does not
-  EXPECT_FALSE(vars().Recording);
-  for (auto* timer :
-       {main.beatClearTimer.get(), main.maxBpmTimer.get(), main.startTimer.get(), main.generateTimer.get()}) {
-    EXPECT_FALSE(timer->enabled());
-  }
-  EXPECT_FALSE(main.beatTimer->enabled());
-  EXPECT_EQ(main.beatTimer->intervalMs(), 20);
-  EXPECT_EQ(main.generateTimer->durationMs(), 1000);
-  EXPECT_EQ(main.FftBuffer.size(), 1024u);
-  EXPECT_TRUE(module->isWindowLoaded("tactolomain"));
-  EXPECT_FALSE(module->vuConfigForm().isLoaded());  // the editor exists but is not loaded
-}
-
 TEST_F(FormLoadTest, LayoutKeepsItsTextsRangesAndSteps) {
   loadMain();
   MainForm& f = form();
@@ -94,16 +48,6 @@ TEST_F(FormLoadTest, LayoutKeepsItsTextsRangesAndSteps) {
             "Number of subbands used for Tactolo (sorted according to the maximal  variance)");
 }
 
-TEST_F(FormLoadTest, LoadBeforeInitFailsAndLeavesNoHalfLoadedWindow) {
-  module = std::make_unique<PluginModule>(PluginEnvironment{clock, capture, dialogs});
-  EXPECT_THROW(module->mainWindow().load(), HostError);
-  EXPECT_FALSE(module->mainWindow().isLoaded());
-  EXPECT_TRUE(module->loadedWindows().empty());
-  module->PluginHelper().attach(helper);
-  module->mainWindow().load();
-  EXPECT_TRUE(module->mainWindow().isLoaded());
-}
-
 TEST_F(FormLoadTest, ReloadStartsFromTheDesignValues) {
   TactoloMain& main = loadMain();
   form().gainSlider.setValue(80);
@@ -116,16 +60,6 @@ TEST_F(FormLoadTest, ReloadStartsFromTheDesignValues) {
   EXPECT_DOUBLE_EQ(vars().GainFactor, 1.0);
   form().startButton.click();
   EXPECT_TRUE(vars().Recording);
-}
-
-TEST_F(FormLoadTest, UserCloseRunsTheCloseHandlers) {
-  TactoloMain& main = loadMain();
-  form().startButton.click();
-  capture.clearCalls();
-  main.closeByUser();
-  EXPECT_FALSE(main.isLoaded());
-  EXPECT_FALSE(vars().Recording);
-  EXPECT_THAT(capture.calls(), ElementsAre("RecordFree()", "RecordFree()"));
 }
 
 }  // namespace
