@@ -1,0 +1,366 @@
+#include "tracking/frequency_selected_sound_energy.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <numeric>
+#include <span>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "tracking/spectra.h"
+
+namespace tactolo {
+namespace {
+
+using Method = FrequencySelectedSoundEnergy;
+
+// Widths written as runs of (width, how many sub-bands).
+std::vector<int16_t> runs(std::initializer_list<std::pair<int, int>> list) {
+  std::vector<int16_t> widths;
+  for (auto [width, count] : list) widths.insert(widths.end(), count, static_cast<int16_t>(width));
+  return widths;
+}
+
+// List position of a sub-band count.
+int positionOf(int count) {
+  for (int p = 0; p < 6; ++p) {
+    if (Method::kSubbandCounts[p] == count) return p;
+  }
+  throw std::invalid_argument("no such count");
+}
+
+Method withCount(int count) {
+  Method method;
+  method.chooseSubbandCount(positionOf(count));
+  return method;
+}
+
+// First bin of sub-band `subband`.
+int firstBin(const Method& method, int subband) {
+  const auto widths = method.SubbandWidth();
+  return std::accumulate(widths.begin(), widths.begin() + subband, 0);
+}
+
+// A spectrum whose only sound is one bin of each given sub-band, such that
+// the sub-band's energy (gain factor 1) is the given value.
+Spectrum energies(const Method& method, std::initializer_list<std::pair<int, double>> list) {
+  Spectrum s = silence();
+  for (auto [subband, energy] : list) {
+    const int width = method.SubbandWidth()[subband];
+    s[firstBin(method, subband)] = static_cast<float>(std::sqrt(energy * 1024.0 / width));
+  }
+  return s;
+}
+
+TEST(FrequencySelectedSoundEnergy, WidthTablesOfAllSixCounts) {
+  const std::vector<std::pair<int, std::vector<int16_t>>> tables{
+      {8, {8, 42, 76, 110, 145, 179, 213, 248}},
+      {16, {5, 12, 20, 28, 36, 44, 52, 60, 67, 75, 83, 91, 99, 107, 115, 123}},
+      {32, {3,  4,  6,  8,  10, 12, 14, 16, 17, 19, 21, 23, 25, 27, 29, 31,
+            32, 34, 36, 38, 40, 42, 44, 46, 47, 49, 51, 53, 55, 57, 59, 60}},
+      {64, runs({{1, 1},  {2, 2},  {3, 2},  {4, 2},  {5, 3},  {6, 2},  {7, 2},  {8, 2},  {9, 3},  {10, 2},
+                 {11, 2}, {12, 2}, {13, 3}, {14, 2}, {15, 2}, {16, 2}, {17, 3}, {18, 2}, {19, 2}, {20, 2},
+                 {21, 3}, {22, 2}, {23, 2}, {24, 2}, {25, 3}, {26, 2}, {27, 2}, {28, 2}, {29, 3}})},
+      {128, runs({{1, 10},
+                  {2, 9},
+                  {3, 9},
+                  {4, 9},
+                  {5, 9},
+                  {6, 9},
+                  {7, 9},
+                  {8, 9},
+                  {9, 9},
+                  {10, 9},
+                  {11, 9},
+                  {12, 9},
+                  {13, 9},
+                  {14, 9},
+                  {15, 1}})},
+      {256, runs({{0, 1}, {1, 42}, {2, 42}, {3, 43}, {4, 42}, {5, 43}, {6, 42}, {7, 1}})},
+  };
+  // The last bin each count reads.
+  const std::vector<int> lastBins{1020, 1016, 1007, 987, 960, 896};
+  for (std::size_t t = 0; t < tables.size(); ++t) {
+    const auto& [count, expected] = tables[t];
+    const Method method = withCount(count);
+    ASSERT_EQ(expected.size(), static_cast<std::size_t>(count));
+    const auto widths = method.SubbandWidth();
+    EXPECT_EQ(std::vector<int16_t>(widths.begin(), widths.end()), expected) << count;
+    EXPECT_EQ(std::accumulate(widths.begin(), widths.end(), 0) - 1, lastBins[t]) << count;
+  }
+  const Method atLoad;
+  EXPECT_EQ(std::accumulate(atLoad.SubbandWidth().begin(), atLoad.SubbandWidth().end(), 0), 988);
+}
+
+TEST(FrequencySelectedSoundEnergy, CountFromTheListAndTheSliderWithinIt) {
+  Method method;
+  EXPECT_EQ(method.FSSESubbandCount(), 64);
+  EXPECT_EQ(method.FSSESubbandValue(), 32);
+  EXPECT_FALSE(method.FSSESubbandCheck());
+  EXPECT_EQ(method.midLabelText(), "32");
+  EXPECT_EQ(method.maxLabelText(), "64");
+
+  // A count below the slider value brings the value down to the count.
+  method.chooseSubbandCount(0);
+  EXPECT_EQ(method.FSSESubbandCount(), 8);
+  EXPECT_EQ(method.FSSESubbandValue(), 8);
+  EXPECT_EQ(method.midLabelText(), "4");
+  EXPECT_EQ(method.maxLabelText(), "8");
+  EXPECT_EQ(method.SubbandEnergy().size(), 8u);
+
+  // A larger count leaves it.
+  method.chooseSubbandCount(5);
+  EXPECT_EQ(method.FSSESubbandValue(), 8);
+  EXPECT_EQ(method.midLabelText(), "128");
+  EXPECT_EQ(method.maxLabelText(), "256");
+
+  // Slider values outside 1..n are ignored.
+  method.moveSlider(256);
+  EXPECT_EQ(method.FSSESubbandValue(), 256);
+  method.moveSlider(257);
+  method.moveSlider(0);
+  EXPECT_EQ(method.FSSESubbandValue(), 256);
+  method.chooseSubbandCount(1);
+  method.moveSlider(17);
+  EXPECT_EQ(method.FSSESubbandValue(), 16);
+  method.moveSlider(1);
+  EXPECT_EQ(method.FSSESubbandValue(), 1);
+
+  // No item at the position: nothing changes.
+  EXPECT_THROW(method.chooseSubbandCount(6), std::out_of_range);
+  EXPECT_THROW(method.chooseSubbandCount(-1), std::out_of_range);
+  EXPECT_EQ(method.FSSESubbandCount(), 16);
+  EXPECT_EQ(method.SubbandWidth().size(), 16u);
+
+  method.chooseRanked(true);
+  EXPECT_TRUE(method.FSSESubbandCheck());
+}
+
+TEST(FrequencySelectedSoundEnergy, ANewCountStartsWithAnEmptyHistory) {
+  Method method;
+  Spectrum loud(1024, 0.5f);
+  for (int i = 0; i < 50; ++i) method.run(loud.data(), 1.0);
+  EXPECT_GT(method.SubbandHistory(0, 10), 0.0);
+
+  method.chooseSubbandCount(positionOf(32));
+  ASSERT_EQ(method.SubbandEnergy().size(), 32u);
+  for (int i = 0; i < 32; ++i) {
+    EXPECT_EQ(method.SubbandEnergy()[i], Method::kEnergyFloor);
+    for (int age = 0; age < Method::kHistoryLength; ++age) ASSERT_EQ(method.SubbandHistory(age, i), 0.0);
+  }
+  EXPECT_THROW(method.SubbandHistory(43, 0), std::out_of_range);
+  EXPECT_THROW(method.SubbandHistory(0, 32), std::out_of_range);
+
+  // Choosing the same count again also starts afresh.
+  for (int i = 0; i < 5; ++i) method.run(loud.data(), 1.0);
+  method.chooseSubbandCount(positionOf(32));
+  EXPECT_EQ(method.SubbandHistory(0, 3), 0.0);
+}
+
+TEST(FrequencySelectedSoundEnergy, EnergyPerSubbandWeightedByWidthAndGain) {
+  Method method = withCount(8);  // sub-band 1 covers bins 8..49 (42 bins)
+  Spectrum s = silence();
+  s[8] = 2.0f;
+  s[9] = 2.0f;
+  s[50] = 1.0f;  // first bin of sub-band 2
+  method.run(s.data(), 2.45);
+  EXPECT_EQ(method.SubbandEnergy()[0], Method::kEnergyFloor);
+  EXPECT_DOUBLE_EQ(method.SubbandEnergy()[1], 42 * (8 * 2.45) / 1024);
+  EXPECT_DOUBLE_EQ(method.SubbandEnergy()[2], 76 * 2.45 / 1024);
+  EXPECT_EQ(method.SubbandHistory(0, 1), method.SubbandEnergy()[1]);
+}
+
+TEST(FrequencySelectedSoundEnergy, StatisticsOfThePrevious43Energies) {
+  for (int count : {8, 16, 256}) {
+    Method method = withCount(count);
+    TestRandom random(99);
+    for (int i = 0; i < 50; ++i) method.run(random.spectrum().data(), 1.0);
+
+    std::vector<std::vector<double>> before(count);
+    for (int i = 0; i < count; ++i) {
+      for (int age = 0; age < Method::kHistoryLength; ++age)
+        before[i].push_back(method.SubbandHistory(age, i));
+    }
+    method.run(random.spectrum().data(), 1.0);
+    for (int i = 0; i < count; ++i) {
+      // Summed from the newest to the oldest, as written here.
+      double sum = 0.0;
+      for (double e : before[i]) sum += e;
+      const double mean = sum / 43;
+      double squares = 0.0;
+      for (double e : before[i]) squares += (e - mean) * (e - mean);
+      ASSERT_EQ(method.SubbandAverage()[i], mean) << count << " " << i;
+      ASSERT_EQ(method.SubbandVariance()[i], squares / 43) << count << " " << i;
+      ASSERT_EQ(method.SubbandFactor()[i], squares / 43 * -0.0025714 + 1.5142857) << count << " " << i;
+      ASSERT_EQ(method.SubbandHistory(1, i), before[i][0]);
+    }
+  }
+}
+
+TEST(FrequencySelectedSoundEnergy, SilenceNeverBeatsOnceTheHistoryHoldsTheFloor) {
+  Method method;
+  const Spectrum s = silence();
+  // The floor energy is above a mean of start zeros.
+  EXPECT_TRUE(method.run(s.data(), 1.0));
+  for (int i = 1; i < Method::kHistoryLength; ++i) method.run(s.data(), 1.0);
+  for (int i = 0; i < 200; ++i) ASSERT_FALSE(method.run(s.data(), 1.0)) << i;
+  for (int i = 0; i < 64; ++i) {
+    EXPECT_EQ(method.SubbandEnergy()[i], Method::kEnergyFloor);
+    EXPECT_NEAR(method.SubbandFactor()[i], 1.5142857, 1e-12);
+  }
+}
+
+TEST(FrequencySelectedSoundEnergy, JumpAboveTheFactorTimesTheMeanBeats) {
+  auto steady = [] {
+    Method method = withCount(8);
+    for (int i = 0; i < 60; ++i) method.run(energies(method, {{0, 1.0}}).data(), 1.0);
+    return method;
+  };
+  Method method = steady();
+  EXPECT_FALSE(method.run(energies(method, {{0, 1.51}}).data(), 1.0));
+  method = steady();
+  EXPECT_TRUE(method.run(energies(method, {{0, 1.52}}).data(), 1.0));
+  EXPECT_NEAR(method.SubbandAverage()[0], 1.0, 1e-6);
+  EXPECT_NEAR(method.SubbandHistory(0, 0), 1.52, 1e-6);
+}
+
+TEST(FrequencySelectedSoundEnergy, EmptyFirstSubbandOf256NeverBeats) {
+  Method method = withCount(256);
+  ASSERT_EQ(method.SubbandWidth()[0], 0);
+  int beats = 0;
+  for (int i = 0; i < 400; ++i) {
+    // Bin 0 pulses: it belongs to sub-band 1, the first with bins.
+    Spectrum s = silence();
+    if (i % 10 == 0) s[0] = 1.0f;
+    if (method.run(s.data(), 1.0)) ++beats;
+    ASSERT_EQ(method.SubbandEnergy()[0], Method::kEnergyFloor);
+    if (i >= Method::kHistoryLength) {
+      ASSERT_FALSE(method.SubbandAverage()[0] * method.SubbandFactor()[0] < method.SubbandEnergy()[0]) << i;
+    }
+  }
+  EXPECT_GE(beats, 36);  // the pulses of sub-band 1
+}
+
+TEST(FrequencySelectedSoundEnergy, RankingByFallingVarianceEqualOnesInNumericOrder) {
+  Method method;  // 64 sub-bands: 1 and 2 are both 2 bins wide
+  method.chooseRanked(true);
+  for (int i = 0; i < 60; ++i) {
+    const double loud = i % 2 ? 4.0 : 0.5;
+    const double softer = i % 2 ? 1.0 : 0.5;
+    method.run(energies(method, {{10, softer}, {2, loud}, {1, loud}}).data(), 1.0);
+  }
+  const auto rank = method.SubbandRank();
+  std::vector<int16_t> expected{1, 2, 10};
+  for (int16_t i = 0; i < 64; ++i) {
+    if (i != 1 && i != 2 && i != 10) expected.push_back(i);
+  }
+  EXPECT_EQ(std::vector<int16_t>(rank.begin(), rank.end()), expected);
+  EXPECT_EQ(method.SubbandVariance()[1], method.SubbandVariance()[2]);
+  EXPECT_GT(method.SubbandVariance()[2], method.SubbandVariance()[10]);
+}
+
+// The ranking as the insertion rule builds it: each sub-band in numeric
+// order goes before the first placed one of smaller variance.
+std::vector<int16_t> insertionRanking(std::span<const double> variance) {
+  std::vector<int16_t> placed;
+  for (int16_t s = 0; s < static_cast<int16_t>(variance.size()); ++s) {
+    auto at = placed.begin();
+    while (at != placed.end() && !(variance[*at] < variance[s])) ++at;
+    placed.insert(at, s);
+  }
+  return placed;
+}
+
+TEST(FrequencySelectedSoundEnergy, RankingFollowsTheInsertionRuleTickAfterTick) {
+  for (int count : {8, 256}) {
+    Method method = withCount(count);
+    method.chooseRanked(true);
+    TestRandom random(4242);
+    for (int i = 0; i < 300; ++i) {
+      // Loud stretches move from band to band, so the ranking keeps changing.
+      Spectrum s = random.spectrum(0.2);
+      const int loud = (i / 40) * 97 % 1000;
+      for (int bin = loud; bin < loud + 20; ++bin) s[bin] *= static_cast<float>(1 + 20 * (i % 3));
+      method.run(s.data(), 1.0);
+      const auto rank = method.SubbandRank();
+      ASSERT_EQ(std::vector<int16_t>(rank.begin(), rank.end()), insertionRanking(method.SubbandVariance()))
+          << count << " " << i;
+    }
+  }
+}
+
+// Sub-band 3 of 8 alternates between quiet and loud; the others are silent.
+// Its loud ticks always clear its threshold, and its variance is the largest.
+bool runAlternating(Method& method, int tickIndex) {
+  const double energy = tickIndex % 2 ? 30.0 : 0.0;
+  return method.run(energies(method, {{3, energy}}).data(), 1.0);
+}
+
+TEST(FrequencySelectedSoundEnergy, RankedSelectionLeavesOutTheMostVariedSubbands) {
+  for (int m : {1, 2, 8}) {
+    Method ranked = withCount(8);
+    ranked.chooseRanked(true);
+    ranked.moveSlider(m);
+    Method unranked = withCount(8);
+    int rankedBeats = 0;
+    int unrankedBeats = 0;
+    for (int i = 0; i < 200; ++i) {
+      const bool r = runAlternating(ranked, i);
+      const bool u = runAlternating(unranked, i);
+      if (i < Method::kHistoryLength) continue;
+      rankedBeats += r;
+      unrankedBeats += u;
+    }
+    EXPECT_EQ(ranked.SubbandRank()[0], 3);
+    EXPECT_GT(unrankedBeats, 70) << m;
+    // m = 1 tests every rank; m >= 2 leaves out rank 0, sub-band 3.
+    EXPECT_EQ(rankedBeats, m == 1 ? unrankedBeats : 0) << m;
+  }
+}
+
+TEST(FrequencySelectedSoundEnergy, RankedWithMOneDecidesAsUnranked) {
+  for (int count : {16, 256}) {
+    Method ranked = withCount(count);
+    ranked.chooseRanked(true);
+    ranked.moveSlider(1);
+    Method unranked = withCount(count);
+    TestRandom random(777);
+    int beats = 0;
+    for (int i = 0; i < 600; ++i) {
+      // A steady floor of sound moving by a few percent, and now and then a
+      // loud bin somewhere.
+      Spectrum s(1024, static_cast<float>(0.1 * (1.0 + 0.05 * random.next())));
+      if (random.next() < 0.125) s[static_cast<std::size_t>(random.next() * 1024)] = 3.0f;
+      const bool r = ranked.run(s.data(), 1.5);
+      ASSERT_EQ(r, unranked.run(s.data(), 1.5)) << count << " " << i;
+      beats += r;
+    }
+    EXPECT_GT(beats, 30) << count;
+    EXPECT_LT(beats, 570) << count;
+  }
+}
+
+TEST(FrequencySelectedSoundEnergy, NonFiniteSpectrumValueCountsAsTheFloor) {
+  Method method = withCount(8);
+  method.chooseRanked(true);
+  for (int i = 0; i < 50; ++i) method.run(energies(method, {{1, i % 3 ? 1.0 : 2.0}}).data(), 1.0);
+  Spectrum s = silence();
+  s[9] = std::numeric_limits<float>::quiet_NaN();
+  s[60] = std::numeric_limits<float>::infinity();
+  method.run(s.data(), 1.0);
+  EXPECT_EQ(method.SubbandEnergy()[1], Method::kEnergyFloor);
+  EXPECT_EQ(method.SubbandEnergy()[2], Method::kEnergyFloor);
+  for (int i = 0; i < 10; ++i) {
+    method.run(silence().data(), 1.0);
+    for (double v : method.SubbandVariance()) ASSERT_TRUE(std::isfinite(v));
+  }
+  // Sub-band 1 still holds its varied energies.
+  EXPECT_EQ(method.SubbandRank()[0], 1);
+}
+
+}  // namespace
+}  // namespace tactolo

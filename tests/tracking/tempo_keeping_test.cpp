@@ -1,0 +1,103 @@
+#include "tracking/tempo_keeping.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <stdexcept>
+
+#include "tracking/tempo.h"
+
+namespace tactolo {
+namespace {
+
+TEST(StartKeeping, BeatsHalfASecondApartKeep120) {
+  // Beats at 1000 and 1500 ms, keep clicked at 1510 ms with tolerance 5.
+  const int16_t measured = MeasureBpm(1500, 1000);
+  const auto keep = StartKeeping(measured, 5, 1510, 1000, false);
+  ASSERT_TRUE(keep.has_value());
+  EXPECT_EQ(keep->KeptBPM, 120);
+  EXPECT_EQ(keep->KeepBPMMin, 115);
+  EXPECT_EQ(keep->SyncWindow, 43);  // Round(2 x (521.74 - 500))
+  // One slow period after 1000 ms is only 11 ms away: a full slow period
+  // from the click instead.
+  EXPECT_EQ(keep->firstDelayMs, 522);
+
+  const auto exact = StartKeeping(measured, 0, 1510, 1000, false);
+  ASSERT_TRUE(exact.has_value());
+  EXPECT_EQ(exact->SyncWindow, 0);
+  EXPECT_EQ(exact->KeepBPMMin, 120);
+}
+
+TEST(StartKeeping, SlowestToleratedTempoIsRaisedToTwenty) {
+  const auto keep = StartKeeping(40, 30, 5000, 3500, false);
+  ASSERT_TRUE(keep.has_value());
+  // The window uses 40 - 30 = 10 before the raise: Round(2 x |1500 - 6000|).
+  EXPECT_EQ(keep->SyncWindow, 9000);
+  EXPECT_EQ(keep->KeepBPMMin, 20);
+  EXPECT_EQ(keep->firstDelayMs, 1500);  // Int(60000 / 20) - (5000 - 3500)
+}
+
+TEST(StartKeeping, OnlyTemposFrom30To240AreKept) {
+  for (int16_t bpm : {0, 29, 241, 1000}) EXPECT_FALSE(StartKeeping(bpm, 5, 0, 0, false).has_value()) << bpm;
+  for (int16_t bpm : {30, 240}) EXPECT_TRUE(StartKeeping(bpm, 5, 0, 0, false).has_value()) << bpm;
+}
+
+TEST(StartKeeping, TempoEqualToTheToleranceGetsAFiniteWindow) {
+  // 30 BPM kept with tolerance 30 tolerates every slower tempo: the window is
+  // that of a slowest tempo of 1 BPM, longer than any generator period.
+  const auto keep = StartKeeping(30, 30, 10000, 8000, false);
+  ASSERT_TRUE(keep.has_value());
+  EXPECT_EQ(keep->SyncWindow, 116000);      // Round(2 x |2000 - 60000|)
+  EXPECT_EQ(SyncWindowMs(31, 30), 116129);  // M - t = 1 as it stands
+  EXPECT_GT(keep->SyncWindow, SlowPeriodMs(keep->KeepBPMMin));
+  EXPECT_EQ(keep->KeepBPMMin, 20);
+  EXPECT_EQ(keep->firstDelayMs, 1000);  // 3000 - 2000
+  EXPECT_THROW(SyncWindowMs(0, 5), std::invalid_argument);
+}
+
+TEST(FirstDelay, UsedWhenMoreThan100AndLessThan100000MsAhead) {
+  // KeepBPMMin 90: Int(60000 / 90) = 666, Round(60000 / 90) = 667.
+  EXPECT_EQ(FirstDelayMs(90, 1510, 1000), 156);
+  EXPECT_EQ(FirstDelayMs(90, 1565, 1000), 101);
+  EXPECT_EQ(FirstDelayMs(90, 1566, 1000), 667);  // exactly 100 ms ahead
+  EXPECT_EQ(FirstDelayMs(90, 3000, 1000), 667);  // already past
+  EXPECT_EQ(FirstDelayMs(90, 0, 99333), 99999);
+  EXPECT_EQ(FirstDelayMs(90, 0, 99334), 667);  // exactly 100000 ms ahead
+  // A stopwatch reading far before the previous beat does not overflow.
+  EXPECT_EQ(FirstDelayMs(90, INT32_MIN, INT32_MAX), 667);
+
+  const auto doubled = StartKeeping(120, 30, 1510, 1000, true);
+  ASSERT_TRUE(doubled.has_value());
+  EXPECT_EQ(doubled->firstDelayMs, 78);  // 156 halved
+}
+
+TEST(GeneratorPeriods, KeptAndSlowPeriodsRoundHalvesToEven) {
+  EXPECT_EQ(KeptPeriodMs(120, false), 500);
+  EXPECT_EQ(KeptPeriodMs(100, true), 300);
+  EXPECT_EQ(KeptPeriodMs(117, true), 256);  // 513 / 2 = 256.5
+  EXPECT_EQ(KeptPeriodMs(113, true), 266);  // 531 / 2 = 265.5
+  EXPECT_EQ(KeptPeriodMs(240, false), 250);
+  EXPECT_THROW(KeptPeriodMs(0, false), std::invalid_argument);
+
+  EXPECT_EQ(HalvedMs(521), 260);
+  EXPECT_EQ(HalvedMs(523), 262);
+
+  EXPECT_EQ(SlowPeriodMs(115), 522);
+  EXPECT_EQ(SlowPeriodMs(1), 60000);
+}
+
+TEST(GeneratorPeriods, ToleranceMovedToTheKeptTempoLeavesASanePeriod) {
+  // Kept at 30, the tolerance slider moved to 30: KeepBPMMin becomes 0.
+  EXPECT_EQ(SlowPeriodMs(static_cast<int16_t>(30 - 30)), 3000);
+  EXPECT_EQ(SlowPeriodMs(-5), 3000);
+  EXPECT_EQ(FirstDelayMs(0, 1000, 500), 2500);
+}
+
+TEST(GeneratedBeats, CountStaysAtTheLargest16BitNumber) {
+  EXPECT_EQ(CountGeneratedBeat(0), 1);
+  EXPECT_EQ(CountGeneratedBeat(32766), 32767);
+  EXPECT_EQ(CountGeneratedBeat(32767), 32767);
+}
+
+}  // namespace
+}  // namespace tactolo
