@@ -1,0 +1,181 @@
+#include "vu/vu_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "vu/windows1252.h"
+
+namespace tactolo {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kVuExtension = "vuconf";
+
+std::string systemMessage(int error) { return std::error_code(error, std::generic_category()).message(); }
+
+/// Opens a file for reading, refusing folders (which would read as empty).
+std::ifstream openForReading(const std::string& path) {
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) throw VuFileError("cannot open " + path + ": it is a folder");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw VuFileError("cannot open " + path + ": " + systemMessage(errno));
+  return in;
+}
+
+std::vector<std::string> readLines(const std::string& path, size_t maxLines) {
+  std::ifstream in = openForReading(path);
+  std::vector<std::string> lines = ReadVuLines(in, maxLines);
+  if (in.bad()) throw VuFileError("cannot read " + path);
+  return lines;
+}
+
+/// A temporary file next to the target; removed again unless committed.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(const fs::path& folder) {
+    static std::atomic<unsigned> counter{0};
+    // The name does not end in the extension, so a listing never shows it.
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+      path_ =
+          folder / (".tactolo-save-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp");
+      fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd_ < 0 && errno != EEXIST) break;
+    }
+    if (fd_ < 0)
+      throw VuFileError("cannot create a file in " + folder.string() + ": " + systemMessage(errno));
+  }
+  ~TemporaryFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!committed_) ::unlink(path_.c_str());
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  int fd() const { return fd_; }
+  const fs::path& path() const { return path_; }
+  /// Closes the file, reporting a failed close (a late write error).
+  int close() {
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result;
+  }
+  void commit() { committed_ = true; }
+
+ private:
+  fs::path path_;
+  int fd_ = -1;
+  bool committed_ = false;
+};
+
+void writeAll(int fd, std::string_view bytes, const std::string& path) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      throw VuFileError("cannot write " + path + ": " + systemMessage(errno));
+    }
+    bytes.remove_prefix(static_cast<size_t>(written));
+  }
+}
+
+}  // namespace
+
+std::string VuFolder(std::string_view projectName, std::string_view baseFilename) {
+  const size_t nameLength = Utf8Length(projectName);
+  const size_t baseLength = Utf8Length(baseFilename);
+  if (nameLength > baseLength) {
+    throw VuFileError("the project name \"" + std::string(projectName) +
+                      "\" is longer than its file name \"" + std::string(baseFilename) +
+                      "\": the project has no folder");
+  }
+  return std::string(Utf8Prefix(baseFilename, baseLength - nameLength));
+}
+
+bool IsVuConfigFileName(std::string_view fileName) { return fileName.ends_with(kVuExtension); }
+
+std::vector<std::string> VuConfigFileNames(std::span<const std::string> listing) {
+  std::vector<std::string> names;
+  std::copy_if(listing.begin(), listing.end(), std::back_inserter(names),
+               [](const std::string& name) { return IsVuConfigFileName(name); });
+  return names;
+}
+
+std::vector<std::string> ListFolderFiles(const std::string& folder) {
+  // An empty prefix puts the files in the current folder.
+  const fs::path path = folder.empty() ? fs::path(".") : fs::path(folder);
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (status.type() == fs::file_type::not_found) return {};
+  if (ec) throw VuFileError("cannot list " + folder + ": " + ec.message());
+  if (!fs::is_directory(status)) throw VuFileError("cannot list " + folder + ": it is not a folder");
+  std::vector<std::string> names;
+  fs::directory_iterator it(path, ec);
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    std::error_code typeError;
+    if (it->is_directory(typeError)) continue;
+    names.push_back(it->path().filename().string());
+  }
+  if (ec) throw VuFileError("cannot list " + folder + ": " + ec.message());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string ReadVuConfigName(const std::string& path) {
+  try {
+    const std::vector<std::string> lines = readLines(path, 1);
+    return lines.empty() ? std::string() : Windows1252ToUtf8(lines.front());
+  } catch (const VuFileError&) {
+    return {};
+  }
+}
+
+std::vector<VuConfigEntry> ListVuConfigs(const std::string& folder) {
+  const std::vector<std::string> files = ListFolderFiles(folder);
+  std::vector<VuConfigEntry> entries;
+  for (std::string& name : VuConfigFileNames(files)) {
+    std::string configName = ReadVuConfigName(folder + name);
+    entries.push_back({std::move(name), std::move(configName)});
+  }
+  return entries;
+}
+
+VuLayout ReadVuConfigFile(const std::string& path) { return ParseVuLayout(readLines(path, kVuFileLines)); }
+
+void WriteVuConfigFile(const std::string& path, const VuLayout& layout) {
+  const std::string bytes = FormatVuLayout(layout);  // refusals come before any file is touched
+  const fs::path target(path);
+  if (!target.has_filename()) throw VuFileError("cannot write " + path + ": no file name");
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+
+  TemporaryFile temporary(folder);
+  writeAll(temporary.fd(), bytes, path);
+  struct stat old {};
+  if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    ::fchmod(temporary.fd(), old.st_mode & 07777);  // keep the old file's permissions; best effort
+  }
+  if (::fsync(temporary.fd()) != 0 || temporary.close() != 0) {
+    throw VuFileError("cannot write " + path + ": " + systemMessage(errno));
+  }
+  if (::rename(temporary.path().c_str(), path.c_str()) != 0) {
+    throw VuFileError("cannot write " + path + ": " + systemMessage(errno));
+  }
+  temporary.commit();
+  // Make the rename itself durable; the file is complete either way.
+  const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd >= 0) {
+    ::fsync(folderFd);
+    ::close(folderFd);
+  }
+}
+
+}  // namespace tactolo

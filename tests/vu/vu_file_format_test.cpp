@@ -1,0 +1,182 @@
+// The text of VU configuration files: what is written, what reads, what is
+// refused and where.
+#include "vu/vu_file_format.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "vu_samples.h"
+
+namespace tactolo {
+namespace {
+
+using testing::distinctLayout;
+using ::testing::HasSubstr;
+
+std::vector<std::string> linesOf(const std::string& bytes) {
+  std::istringstream in(bytes);
+  return ReadVuLines(in, 1000);
+}
+
+/// The lines of a valid file, to be spoiled by a test.
+std::vector<std::string> validLines() { return linesOf(FormatVuLayout(distinctLayout())); }
+
+std::string joined(const std::vector<std::string>& lines, const std::string& end) {
+  std::string text;
+  for (const std::string& line : lines) text += line + end;
+  return text;
+}
+
+/// The message of the VuFileError that reading these lines raises.
+std::string readError(const std::vector<std::string>& lines) {
+  try {
+    ParseVuLayout(lines);
+  } catch (const VuFileError& error) {
+    return error.what();
+  }
+  ADD_FAILURE() << "the lines were read";
+  return {};
+}
+
+TEST(VuFileFormat, WritesTheHeaderAndEachPointsTenLinesInFileOrderEndedByCrLf) {
+  const std::string bytes = FormatVuLayout(distinctLayout());
+  const std::vector<std::string> lines = linesOf(bytes);
+  ASSERT_EQ(lines.size(), kVuFileLines);
+  EXPECT_EQ(joined(lines, "\r\n"), bytes);  // no bare LF, CR LF after the last line too
+  EXPECT_EQ(lines[0], "Front truss");
+  EXPECT_EQ(lines[1], "False");
+  EXPECT_EQ(lines[2], "4");
+  // Left point 3 (lines 34..43): the colour bytes before the dimmer channel.
+  const std::vector<std::string> left3(lines.begin() + 33, lines.begin() + 43);
+  EXPECT_EQ(left3, (std::vector<std::string>{"False", "True", "30", "252", "48", "21", "4", "-3",
+                                             "2147483644", "-2147483645"}));
+  // Right point 15 ends the file.
+  const std::vector<std::string> right15(lines.end() - 10, lines.end());
+  EXPECT_EQ(right15, (std::vector<std::string>{"True", "False", "151", "224", "241", "205", "116", "-1015",
+                                               "2147483616", "-2147483617"}));
+}
+
+TEST(VuFileFormat, ASavedLayoutReadsBackWithAllPointsOfBothRows) {
+  const VuLayout layout = distinctLayout();
+  EXPECT_EQ(ParseVuLayoutBytes(FormatVuLayout(layout)), layout);
+
+  VuLayout stereo = layout;
+  stereo.VuStereo = true;
+  stereo.VuSize = 16;
+  EXPECT_EQ(ParseVuLayoutBytes(FormatVuLayout(stereo)), stereo);
+}
+
+TEST(VuFileFormat, WriterRefusesWhatWouldNotReadBack) {
+  VuLayout layout = distinctLayout();
+  for (const char* name : {"two\nlines", "carriage\rreturn"}) {
+    layout.VuName = name;
+    EXPECT_THROW(FormatVuLayout(layout), VuFileError) << name;
+  }
+  layout.VuName = "ok";
+  for (int16_t size : {0, 17}) {
+    layout.VuSize = size;
+    EXPECT_THROW(FormatVuLayout(layout), VuFileError) << size;
+  }
+}
+
+TEST(VuFileFormat, ReadsLfOnlyBooleansInAnyCaseAndNumbersWithFractions) {
+  std::vector<std::string> lines = validLines();
+  lines[1] = "true";    // stereo
+  lines[2] = " 2.5 ";   // size: half to even
+  lines[3] = "fAlSe";   // left 0 Confirmed (was true)
+  lines[4] = "0";       // left 0 Monochrome: zero (was true)
+  lines[5] = "3.5";     // DimmerValue: half to even, up
+  lines[6] = "254.51";  // Red: above the half
+  lines[7] = "+0.5";    // Green: half to even, down
+  lines[10] = "-0.5";   // RedChannel: rounds to 0
+  lines[8] = ".7";      // Blue
+  lines[9] = "-2147483648.4";
+  lines[13] = "-3";    // left 1 Confirmed: a non-zero number (was false)
+  lines[14] = "0.25";  // left 1 Monochrome: a non-zero fraction (was false)
+  lines[23] = "0.0";   // left 2 Confirmed: a zero number (was true)
+  lines[33] = "TRUE";  // left 3 Confirmed (was false)
+  const VuLayout layout = ParseVuLayoutBytes(joined(lines, "\n"));
+  EXPECT_TRUE(layout.VuStereo);
+  EXPECT_EQ(layout.VuSize, 2);
+  const VuPoint& p = layout.LeftPoints[0];
+  EXPECT_FALSE(p.Confirmed);
+  EXPECT_FALSE(p.Monochrome);
+  EXPECT_EQ(p.DimmerValue, 4);
+  EXPECT_EQ(p.Red, 255);
+  EXPECT_EQ(p.Green, 0);
+  EXPECT_EQ(p.Blue, 1);
+  EXPECT_EQ(p.DimmerChannel, -2147483647 - 1);
+  EXPECT_EQ(p.RedChannel, 0);
+  EXPECT_TRUE(layout.LeftPoints[1].Confirmed);
+  EXPECT_TRUE(layout.LeftPoints[1].Monochrome);
+  EXPECT_FALSE(layout.LeftPoints[2].Confirmed);
+  EXPECT_TRUE(layout.LeftPoints[3].Confirmed);
+  EXPECT_EQ(layout.RightPoints, distinctLayout().RightPoints);
+}
+
+TEST(VuFileFormat, ShortFilesAreRefusedAndLinesAfterTheLastIgnored) {
+  std::string bytes = FormatVuLayout(distinctLayout());
+  EXPECT_EQ(ParseVuLayoutBytes(bytes + "junk\r\nmore junk"), distinctLayout());
+  bytes.resize(bytes.size() - 2);  // the last line needs no line end
+  EXPECT_EQ(ParseVuLayoutBytes(bytes), distinctLayout());
+
+  std::vector<std::string> lines = validLines();
+  lines.pop_back();
+  EXPECT_THAT(readError(lines), HasSubstr("322 lines"));
+  // An empty remainder after the last LF is no line of its own.
+  EXPECT_THROW(ParseVuLayoutBytes(joined(lines, "\r\n")), VuFileError);
+}
+
+TEST(VuFileFormat, RefusalsNameTheLineAndTheField) {
+  struct Case {
+    size_t line;  // 1-based
+    const char* text;
+    const char* message;
+  };
+  const Case cases[] = {
+      {2, "yes", "line 2 (mode) is not True, False or a number"},
+      {3, "0", "line 3 (size) is outside 1..16"},
+      {3, "17", "line 3 (size) is outside 1..16"},
+      {3, "-1", "line 3 (size) is outside 1..16"},
+      {3, "16.51", "line 3 (size) is outside 1..16"},
+      {3, "0.5", "line 3 (size) is outside 1..16"},
+      {3, "", "line 3 (size) is not a number"},
+      {4, "", "line 4 (left point 0, Confirmed) is not True, False or a number"},
+      {6, "256", "line 6 (left point 0, DimmerValue) is outside 0..255"},
+      {7, "-0.6", "line 7 (left point 0, Red) is outside 0..255"},
+      {10, "2147483647.5", "line 10 (left point 0, DimmerChannel) is outside -2147483648..2147483647"},
+      {11, "-2147483649", "line 11 (left point 0, RedChannel) is outside -2147483648..2147483647"},
+      {12, "99999999999999999999999", "line 12 (left point 0, GreenChannel) is outside"},
+      {163, "1e3", "line 163 (left point 15, BlueChannel) is not a number"},
+      {164, "maybe", "line 164 (right point 0, Confirmed)"},
+      {323, "0x10", "line 323 (right point 15, BlueChannel) is not a number"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> lines = validLines();
+    lines[c.line - 1] = c.text;
+    EXPECT_THAT(readError(lines), HasSubstr(c.message)) << "line " << c.line << ": " << c.text;
+  }
+}
+
+TEST(RoundedDecimal, HalvesGoToEvenAndOtherTextIsNoNumber) {
+  const std::pair<const char*, int64_t> cases[] = {
+      {"0.5", 0},   {"1.5", 2},
+      {"2.5", 2},   {"2.50000000000000000001", 3},
+      {"-2.5", -2}, {"-3.5", -4},
+      {"7.", 7},    {"\t12 ", 12},
+      {"007", 7},   {"123456789012345678901234567890", 1'000'000'000'000'000}};
+  for (const auto& [text, value] : cases) EXPECT_EQ(ParseRoundedDecimal(text).value().rounded, value) << text;
+  EXPECT_TRUE(ParseRoundedDecimal("-0.000").value().zero);
+  EXPECT_FALSE(ParseRoundedDecimal("0.001").value().zero);
+  for (const char* text : {"", " ", "-", ".", "1.2.3", "1 2", "--1", "1e3", "1,5", "½"}) {
+    EXPECT_FALSE(ParseRoundedDecimal(text).has_value()) << text;
+  }
+}
+
+}  // namespace
+}  // namespace tactolo

@@ -1,0 +1,177 @@
+// VU configuration files on disk: the folder and listing rules, the listing
+// with names, reading, and saving that never leaves a broken file.
+#include "vu/vu_files.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "vu_samples.h"
+
+namespace tactolo {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::distinctLayout;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+/// A folder of the test's own, removed with the test.
+class VuFilesTest : public ::testing::Test {
+ protected:
+  VuFilesTest() {
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    folder_ = fs::temp_directory_path() / ("tactolo-vu-" + std::to_string(getpid()) + "-" + test->name());
+    fs::create_directories(folder_);
+  }
+  ~VuFilesTest() override {
+    std::error_code ec;
+    fs::remove_all(folder_, ec);
+  }
+
+  /// The folder as the folder rule gives it: with a separator at the end.
+  std::string prefix() const { return folder_.string() + "/"; }
+  std::string path(const std::string& name) const { return prefix() + name; }
+
+  void put(const std::string& name, const std::string& bytes) const {
+    std::ofstream(path(name), std::ios::binary) << bytes;
+  }
+  std::string contents(const std::string& name) const {
+    std::ifstream in(path(name), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  std::vector<std::string> names() const { return ListFolderFiles(folder_.string()); }
+
+  fs::path folder_;
+};
+
+TEST(VuFolderRule, CutsAsManyCharactersAsTheProjectNameHasOrFailsWithoutAFolder) {
+  EXPECT_EQ(VuFolder("Show1", "/home/light/shows/Show1"), "/home/light/shows/");
+  EXPECT_EQ(VuFolder("Bühne", "/home/light/Bühne"), "/home/light/");
+  // Only the length counts, not whether the name ends the base file name.
+  EXPECT_EQ(VuFolder("ü", "/x/yz"), "/x/y");
+  EXPECT_EQ(VuFolder("show", "show"), "");
+  try {
+    VuFolder("Untitled project", "show");
+    FAIL() << "a folder was formed";
+  } catch (const VuFileError& error) {
+    EXPECT_THAT(error.what(), HasSubstr("\"Untitled project\""));
+  }
+}
+
+TEST(VuListingRule, LastSixCharactersLetterCaseCountsNoDotCheck) {
+  const std::vector<std::string> listing{"stage.vuconf", "notes.txt",    "nodotvuconf", "LOUD.VUCONF",
+                                         "Mixed.Vuconf", "a.vuconf.bak", "vuconf",      "uconf",
+                                         "back.vuconf",  ".vuconf",      "Bühne.vuconf"};
+  EXPECT_THAT(VuConfigFileNames(listing),
+              ElementsAre("stage.vuconf", "nodotvuconf", "vuconf", "back.vuconf", ".vuconf", "Bühne.vuconf"));
+}
+
+TEST_F(VuFilesTest, ListingIsSortedAndReadsTheFirstLineOfEachConfigurationFile) {
+  put("b.vuconf", "Second\r\nTrue\r\n");
+  put("a.vuconf", "B\xFChne\nFalse\n");
+  put("empty.vuconf", "");
+  put("notes.txt", "Not listed\r\n");
+  put("c.VUCONF", "Not listed\r\n");
+  fs::create_directory(folder_ / "dir.vuconf");
+  EXPECT_THAT(ListVuConfigs(prefix()),
+              ElementsAre(VuConfigEntry{"a.vuconf", "Bühne"}, VuConfigEntry{"b.vuconf", "Second"},
+                          VuConfigEntry{"empty.vuconf", ""}));
+  EXPECT_THAT(names(), ElementsAre("a.vuconf", "b.vuconf", "c.VUCONF", "empty.vuconf", "notes.txt"));
+}
+
+TEST_F(VuFilesTest, MissingFolderListsNothingAndAFileAsFolderIsAnError) {
+  EXPECT_TRUE(ListVuConfigs(path("gone/")).empty());
+  put("plain", "x");
+  EXPECT_THROW(ListFolderFiles(path("plain")), VuFileError);
+}
+
+TEST(VuConfigListTable, OneRowPerFilePlusAnEmptyRowAndNoReadsPastIt) {
+  VuConfigList list;
+  EXPECT_FALSE(list.fileName(0).has_value());
+  list.rebuild({{"a.vuconf", "Alpha"}, {"b.vuconf", "Beta"}, {"c.vuconf", "Gamma"}});
+  list.rebuild({{"x.vuconf", "Ex"}, {"y.vuconf", "Why"}});
+  EXPECT_EQ(list.rowCount(), 3);
+  EXPECT_EQ(list.fileName(1), "y.vuconf");
+  EXPECT_EQ(list.cell(0, 1), "Ex");
+  EXPECT_EQ(list.fileName(2), "");
+  for (int row : {-1, 3}) EXPECT_FALSE(list.fileName(row).has_value()) << row;
+  EXPECT_FALSE(list.cell(0, 2).has_value());
+}
+
+TEST_F(VuFilesTest, ASavedFileReadsBackAndAReplacedOneKeepsItsPermissions) {
+  const VuLayout layout = distinctLayout();
+  put("front.vuconf", "old");
+  ASSERT_EQ(::chmod(path("front.vuconf").c_str(), 0640), 0);
+  WriteVuConfigFile(path("front.vuconf"), layout);
+  EXPECT_EQ(ReadVuConfigFile(path("front.vuconf")), layout);
+  EXPECT_EQ(contents("front.vuconf"), FormatVuLayout(layout));
+  EXPECT_EQ(fs::status(path("front.vuconf")).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_THAT(names(), ElementsAre("front.vuconf"));
+}
+
+TEST_F(VuFilesTest, ReadErrorsSayWhatIsWrong) {
+  auto message = [&](const std::string& name) {
+    try {
+      ReadVuConfigFile(path(name));
+    } catch (const VuFileError& error) {
+      return std::string(error.what());
+    }
+    return std::string("read");
+  };
+  EXPECT_THAT(message("missing.vuconf"), HasSubstr("cannot open " + path("missing.vuconf")));
+  fs::create_directory(folder_ / "dir.vuconf");
+  EXPECT_THAT(message("dir.vuconf"), HasSubstr("folder"));
+  put("short.vuconf", "Name\r\nTrue\r\n");
+  EXPECT_THAT(message("short.vuconf"), HasSubstr("after 2 lines"));
+}
+
+TEST_F(VuFilesTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
+  WriteVuConfigFile(path("front.vuconf"), distinctLayout());
+  const std::string oldBytes = contents("front.vuconf");
+
+  // The disk refuses the file after 100 bytes (a full disk or a quota).
+  ::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = 100;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  VuLayout replacement = distinctLayout();
+  replacement.VuName = "New";
+  EXPECT_THROW(WriteVuConfigFile(path("front.vuconf"), replacement), VuFileError);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &saved), 0);
+
+  EXPECT_EQ(contents("front.vuconf"), oldBytes);
+  EXPECT_THAT(names(), ElementsAre("front.vuconf"));
+}
+
+TEST_F(VuFilesTest, UnwritableTargetsFailWithoutLeavingFiles) {
+  const VuLayout layout = distinctLayout();
+  put("plain", "not a folder");
+  EXPECT_THROW(WriteVuConfigFile(path("plain/front.vuconf"), layout), VuFileError);
+  fs::create_directory(folder_ / "dir.vuconf");
+  EXPECT_THROW(WriteVuConfigFile(path("dir.vuconf"), layout), VuFileError);
+  EXPECT_THROW(WriteVuConfigFile(prefix(), layout), VuFileError);
+  VuLayout twoLines = layout;
+  twoLines.VuName = "a\nb";
+  EXPECT_THROW(WriteVuConfigFile(path("front.vuconf"), twoLines), VuFileError);
+  EXPECT_THAT(names(), ElementsAre("plain"));
+  EXPECT_TRUE(fs::is_empty(folder_ / "dir.vuconf"));
+  EXPECT_EQ(contents("plain"), "not a folder");
+}
+
+}  // namespace
+}  // namespace tactolo

@@ -1,0 +1,220 @@
+// The VU output pass, switching off, thresholds, the gain slider, the level
+// preview and the colour helpers.
+#include "vu/vu_output.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "vu/vu_colors.h"
+#include "vu_samples.h"
+
+namespace tactolo {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::RecordingSink;
+using Calls = std::vector<std::string>;
+
+/// Dimmer points: left point i on channel i + 1 with value 11 + i, right
+/// point i on channel 101 + i with value 111 + i.
+VuConfiguration dimmerConfig(bool stereo, int16_t size) {
+  VuConfiguration config;
+  config.VuStereo = stereo;
+  config.VuSize = size;
+  for (int i = 0; i < kVuPointsPerRow; ++i) {
+    auto& left = config.LeftPoints[static_cast<size_t>(i)];
+    left.Monochrome = true;
+    left.DimmerChannel = i + 1;
+    left.DimmerValue = static_cast<uint8_t>(11 + i);
+    auto& right = config.RightPoints[static_cast<size_t>(i)];
+    right.Monochrome = true;
+    right.DimmerChannel = 101 + i;
+    right.DimmerValue = static_cast<uint8_t>(111 + i);
+  }
+  config.VuConfigLoaded = true;
+  return config;
+}
+
+class VuOutputTest : public ::testing::Test {
+ protected:
+  Calls pass(double left, double right = 0.0) {
+    output.SendVuLevels(config, left, right, sink);
+    return sink.take();
+  }
+  void use(const VuConfiguration& c) {
+    config = c;
+    output.setupThresholds(config.VuSize);
+  }
+
+  VuConfiguration config;
+  VuOutput output;
+  RecordingSink sink;
+};
+
+TEST_F(VuOutputTest, MonoRowLightsEachPointOnceAsTheLevelRises) {
+  use(dimmerConfig(false, 4));
+  // The right level is high throughout: mono never sends the right row.
+  EXPECT_THAT(pass(0.1, 2.0), ElementsAre("U"));
+  EXPECT_THAT(pass(0.3, 2.0), ElementsAre("U", "1=11"));
+  EXPECT_THAT(pass(0.6, 2.0), ElementsAre("U", "2=12"));
+  EXPECT_THAT(pass(0.9, 2.0), ElementsAre("U", "3=13"));
+  EXPECT_FALSE(output.LeftOn(3));
+  EXPECT_THAT(pass(0.9, 2.0), ElementsAre("U"));
+  EXPECT_THAT(pass(0.0, 2.0), ElementsAre("U", "3=0", "2=0", "1=0"));
+  for (int i = 0; i < 4; ++i) EXPECT_FALSE(output.RightOn(i)) << i;
+}
+
+TEST_F(VuOutputTest, ALevelEqualToAThresholdIsDark) {
+  use(dimmerConfig(false, 4));
+  EXPECT_THAT(pass(0.5), ElementsAre("U", "1=11"));  // 0.5 is point 1's threshold
+  EXPECT_THAT(pass(0.8), ElementsAre("U", "3=13", "2=12"));
+  EXPECT_THAT(pass(0.75), ElementsAre("U", "3=0"));
+  EXPECT_THAT(pass(1.0), ElementsAre("U", "3=13"));  // point 3 needs more than 1.0
+  EXPECT_THAT(pass(1.01), ElementsAre("U", "4=14"));
+}
+
+TEST_F(VuOutputTest, ASteadyLevelSendsNothingAfterTheFirstPass) {
+  use(dimmerConfig(true, 8));
+  EXPECT_EQ(pass(0.6, 0.3).size(), 1u + 4 + 2);
+  for (int i = 0; i < 3; ++i) EXPECT_THAT(pass(0.6, 0.3), ElementsAre("U"));
+}
+
+TEST_F(VuOutputTest, ColourPointsSendRedGreenBlueTopDownLeftBeforeRight) {
+  VuConfiguration c = dimmerConfig(true, 2);
+  for (int i = 0; i < 2; ++i) {
+    for (int row = 0; row < 2; ++row) {
+      VuPoint& p = (row == 0 ? c.LeftPoints : c.RightPoints)[static_cast<size_t>(i)];
+      const int base = 100 * row + 10 * i;
+      p.Monochrome = false;
+      p.Red = static_cast<uint8_t>(base + 1);
+      p.Green = static_cast<uint8_t>(base + 2);
+      p.Blue = static_cast<uint8_t>(base + 3);
+      std::tie(p.RedChannel, p.GreenChannel, p.BlueChannel) = std::tuple(base + 4, base + 5, base + 6);
+    }
+  }
+  use(c);
+  EXPECT_THAT(pass(1.2, 1.2), ElementsAre("U", "14=11", "15=12", "16=13", "114=111", "115=112", "116=113",
+                                          "4=1", "5=2", "6=3", "104=101", "105=102", "106=103"));
+  EXPECT_THAT(pass(0.0, 1.2), ElementsAre("U", "14=0", "15=0", "16=0", "4=0", "5=0", "6=0"));
+  EXPECT_THAT(pass(0.0, 0.6), ElementsAre("U", "114=0", "115=0", "116=0"));
+}
+
+TEST_F(VuOutputTest, SwitchingOffZerosEveryUsedPointAndTheNextPassSendsAgain) {
+  use(dimmerConfig(true, 3));
+  pass(0.5, 0.0);
+  // Unchecking the switch: lit states cleared, then every used point zeroed.
+  output.clearLitStates();
+  SwitchVuOff(config, sink);
+  EXPECT_THAT(sink.take(), ElementsAre("U", "3=0", "103=0", "2=0", "102=0", "1=0", "101=0"));
+  EXPECT_THAT(pass(0.5, 0.0), ElementsAre("U", "1=11"));
+
+  config.VuStereo = false;
+  SwitchVuOff(config, sink);
+  EXPECT_THAT(sink.take(), ElementsAre("U", "3=0", "2=0", "1=0"));
+  EXPECT_TRUE(output.LeftOn(0)) << "switching off leaves the lit states alone";
+}
+
+TEST_F(VuOutputTest, ASizeChangeClearsLitStatesWithoutSending) {
+  use(dimmerConfig(false, 4));
+  EXPECT_THAT(pass(0.6), ElementsAre("U", "2=12", "1=11"));
+  config.VuSize = 2;
+  output.setupThresholds(2);
+  EXPECT_TRUE(sink.calls.empty());
+  EXPECT_FALSE(output.LeftOn(0));
+  EXPECT_FALSE(output.LeftOn(1));
+  // Point 0 (lit before, threshold now 0.5) is sent again; point 1 stays as
+  // the channel was, lit, until the level rises above its new threshold and
+  // falls back.
+  EXPECT_THAT(pass(0.6), ElementsAre("U", "1=11"));
+  EXPECT_THAT(pass(1.2), ElementsAre("U", "2=12"));
+  EXPECT_THAT(pass(0.0), ElementsAre("U", "2=0", "1=0"));
+}
+
+TEST_F(VuOutputTest, PassesNeverReachPastThePointsThatExist) {
+  config = dimmerConfig(true, 8);
+  EXPECT_EQ(output.size(), 0);
+  EXPECT_TRUE(pass(2.0, 2.0).empty()) << "no thresholds yet: nothing to drive";
+  SwitchVuOff(config, sink);  // switching off follows VuSize alone
+  EXPECT_EQ(sink.take().size(), 1u + 16);
+
+  output.setupThresholds(4);
+  config.VuSize = 2;
+  EXPECT_EQ(pass(2.0, 0.0), (Calls{"U", "2=12", "1=11"}));
+  config.VuSize = 40;
+  EXPECT_EQ(pass(2.0, 0.0), (Calls{"U", "4=14", "3=13"}));
+  SwitchVuOff(config, sink);
+  EXPECT_EQ(sink.take().size(), 1u + 2 * kVuPointsPerRow);
+}
+
+TEST(VuThresholds, SetupGivesEqualStepsAndRefusesSizesOutsideTheList) {
+  VuOutput output;
+  output.setupThresholds(4);
+  EXPECT_DOUBLE_EQ(output.VuThresholds(0), 0.25);
+  EXPECT_DOUBLE_EQ(output.VuThresholds(3), 1.0);
+  for (int bad : {0, 17}) EXPECT_THROW(output.setupThresholds(bad), std::invalid_argument);
+  EXPECT_EQ(output.size(), 4);
+}
+
+TEST(VuGainSlider, FromAThirdThroughOneToOneAndFiftyThirtyThirds) {
+  EXPECT_DOUBLE_EQ(VuGainFactorForSlider(0), 1.0 / 3.0);
+  EXPECT_EQ(VuGainFactorForSlider(50), 1.0);
+  EXPECT_DOUBLE_EQ(VuGainFactorForSlider(100), 1.0 + 50.0 / 33.0);
+  EXPECT_DOUBLE_EQ(VuGainFactorForSlider(49), 1.0 - 1.0 / 75.0);
+  EXPECT_DOUBLE_EQ(VuGainFactorForSlider(83), 2.0);
+  for (int bad : {-1, 101}) EXPECT_THROW(VuGainFactorForSlider(bad), std::invalid_argument);
+}
+
+TEST(VuPreview, BarsScaleWithTheLevelsInTheSwitchsColour) {
+  using Box = PictureBox::Box;
+  EXPECT_THAT(VuPreviewBoxes(100, 10, 20, 0.5, 1.25, true),
+              ElementsAre(Box{0, 0, 50, 10, Rgb(0, 255, 0)}, Box{0, 10, 125, 20, Rgb(0, 255, 0)}));
+  // 2.5 and 7.5 pixels: halves to even.
+  EXPECT_THAT(VuPreviewBoxes(10, 7, 15, 0.25, 0.75, false),
+              ElementsAre(Box{0, 0, 2, 7, Rgb(0, 128, 0)}, Box{0, 7, 8, 15, Rgb(0, 128, 0)}));
+  const auto wild = VuPreviewBoxes(30000, 1, 2, 3.0, std::numeric_limits<double>::quiet_NaN(), true);
+  EXPECT_EQ(wild[0].x2, 32767);
+  EXPECT_EQ(wild[1].x2, 0);
+}
+
+/// A palette that answers with one colour and remembers what was asked.
+class FakeSystemColors final : public SystemColors {
+ public:
+  Color systemColor(uint32_t index) const override {
+    asked.push_back(index);
+    return Rgb(212, 208, 200);
+  }
+  mutable std::vector<uint32_t> asked;
+};
+
+TEST(VuColors, ColorPartAndGreyOfPlainAndSystemColours) {
+  FakeSystemColors palette;
+  const Color c = Rgb(10, 20, 30);
+  EXPECT_EQ(ColorPart(c, kRedMask, palette), 10);
+  EXPECT_EQ(ColorPart(c, kGreenMask, palette), 20);
+  EXPECT_EQ(ColorPart(c, kBlueMask, palette), 30);
+  for (uint32_t mask : {0u, 0xFFFFu, 0xFF000000u, 0xFEu}) EXPECT_EQ(ColorPart(c, mask, palette), 0) << mask;
+  EXPECT_EQ(GreyOf(c, palette), Rgb(20, 20, 20));
+  EXPECT_TRUE(palette.asked.empty());
+
+  // The button face, as a system colour.
+  EXPECT_EQ(ColorPart(0x8000000Fu, kRedMask, palette), 212);
+  EXPECT_EQ(ColorPart(0x8000000Fu, kBlueMask, palette), 200);
+  EXPECT_EQ(GreyOf(0x8000000Fu, palette), Rgb(207, 207, 207));
+  EXPECT_EQ(palette.asked.front(), 15u);
+  EXPECT_EQ(ColorPart(0x01000000u, kRedMask, palette), 212);
+  EXPECT_EQ(palette.asked.back(), 0u);
+
+  EXPECT_EQ(GreyLevel(255, 128, 0), 128);  // 127.67
+  EXPECT_EQ(GreyLevel(1, 1, 0), 1);        // 0.67
+  EXPECT_EQ(GreyLevel(1, 0, 0), 0);        // 0.33
+}
+
+}  // namespace
+}  // namespace tactolo
