@@ -40,7 +40,8 @@ struct PlatformServices {
 /// the interfaces of host_interfaces.h and automation.h, the platform
 /// services' interfaces (Clock, ClockClient, CaptureLibrary, DialogService)
 /// and the plain data they carry. A change to any of them raises it; a host
-/// refuses a library that reports another version.
+/// refuses a library that reports another version. (Version 1 was the entry
+/// before it carried a version.)
 constexpr uint32_t kInterfaceVersion = 2;
 
 /// The library's one creatable class.
