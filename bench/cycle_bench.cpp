@@ -21,7 +21,7 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/headless_host.h"
-#include "shell/plugin_module.h"
+#include "shell/live_module.h"
 
 namespace tactolo {
 namespace {
@@ -31,9 +31,9 @@ void BM_DetectionCycleSimple(benchmark::State& state) {
   FilePlaybackLibrary capture(clock, {PlaybackDevice::fromAudio("synth", makeDrumPattern(120, 600))});
   HeadlessDialogs dialogs;
   auto helper = std::make_shared<HeadlessHelper>(clock);
-  PluginModule module(PluginEnvironment{clock, capture, dialogs});
-  module.PluginHelper().attach(helper);
-  TactoloMain& main = module.mainWindow();
+  LiveModule live(PluginEnvironment{clock, capture, dialogs});
+  live.module().PluginHelper().attach(helper);
+  TactoloMain& main = live.windows().mainWindow();
   main.form().methodBox.setListIndex(1);
   main.sendBeatCheck_Click();
   main.form().startButton.click();

@@ -5,6 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+# The include direction of the layers, before anything is built.
+bash scripts/check_layers.sh
 
 build=build
 flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTACTOLO_WERROR=ON)

@@ -5,11 +5,10 @@
 #include <stdexcept>
 
 #include "audio/file_playback.h"
-#include "mainwindow/tactolo_main.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/headless_host.h"
-#include "shell/plugin_module.h"
+#include "plugin_library.h"
 
 namespace tactolo::app {
 namespace {
@@ -18,11 +17,21 @@ std::string jsonString(const std::string& text) {
   std::string out = "\"";
   for (unsigned char c : text) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (c < 0x20) {
           char buf[8];
@@ -34,6 +43,16 @@ std::string jsonString(const std::string& text) {
     }
   }
   return out + "\"";
+}
+
+constexpr const char* kMain = "TactoloMain";
+
+/// The value of a call the analysis relies on; a failure ends it with the
+/// plug-in's message.
+template <class T>
+T require(HostResult<T> result) {
+  if (!result.ok) throw std::runtime_error("the plug-in failed: " + result.error);
+  return std::move(result.value);
 }
 
 std::string seconds(double s) {
@@ -59,42 +78,60 @@ AnalyzeResult analyze(const AnalyzeOptions& options) {
   capture.RecordFree();
   HeadlessDialogs dialogs;
   auto helper = std::make_shared<HeadlessHelper>(clock);
-  PluginModule module(PluginEnvironment{clock, capture, dialogs});
-  module.PluginHelper().attach(helper);
 
-  TactoloMain& main = module.mainWindow();
-  MainForm& form = main.form();
-  form.methodBox.setListIndex(options.method);
-  if (options.gain) form.gainSlider.setValue(*options.gain);
-  if (options.maxBpm) form.maxBpmSlider.setValue(*options.maxBpm);
-  if (options.maxBpmOff) form.maxBpmCheck.setValue(0);
-  // Beat output on, as a click on the (already checked) box would report.
-  form.sendBeatCheck.setValue(1);
-  main.sendBeatCheck_Click();
-
-  form.startButton.click();
-  if (!module.vars().Recording) {
-    std::string why = dialogs.records().empty() ? "the capture did not start" : dialogs.records().back().text;
-    for (auto& c : why) {
-      if (c == '\r' || c == '\n') c = ' ';
-    }
-    throw std::runtime_error("cannot analyse " + options.source + ": " + why);
-  }
-
+  // The plug-in runs in its library as under any host. The objects it hands
+  // out go (end of the block) before the library closes, and the platform
+  // services only after it.
+  PluginLibrary library(defaultPluginPath());
   AnalyzeResult result;
-  result.durationSeconds = static_cast<double>(durationMs) / 1000.0;
-  std::size_t reported = 0;
-  const auto& sent = helper->messages.sent;
-  while (clock.nowMs() < durationMs) {
-    clock.advance(20);
-    for (; reported < sent.size(); ++reported) {
-      result.beats.push_back({static_cast<double>(sent[reported].atMs) / 1000.0, form.bpmLabel.caption()});
+  {
+    auto plugin = library.create(PlatformServices{&clock, &capture, &dialogs});
+    auto automation = library.automation();
+    std::string title = "tactolo analyze";
+    std::string file = options.source;
+    require(plugin->Init(title, file, helper));
+    auto window = require(plugin->ModuleInfo())->toolWindow;
+    require(window->loadWindow());
+    require(window->showWindow());
+
+    // The controls are set as a user sets them.
+    require(automation->select(kMain, {"methodBox"}, options.method));
+    if (options.gain) require(automation->slide(kMain, {"gainSlider"}, *options.gain));
+    if (options.maxBpm) require(automation->slide(kMain, {"maxBpmSlider"}, *options.maxBpm));
+    if (options.maxBpmOff) require(automation->check(kMain, {"maxBpmCheck"}, 0));
+    // The beat output box starts checked with the output off: clearing and
+    // checking it again turns the output on.
+    require(automation->check(kMain, {"sendBeatCheck"}, 0));
+    require(automation->check(kMain, {"sendBeatCheck"}, 1));
+
+    require(automation->click(kMain, {"startButton"}));
+    if (require(automation->state("Recording")).value.integer == 0) {
+      std::string why =
+          dialogs.records().empty() ? "the capture did not start" : dialogs.records().back().text;
+      for (auto& c : why) {
+        if (c == '\r' || c == '\n') c = ' ';
+      }
+      throw std::runtime_error("cannot analyse " + options.source + ": " + why);
     }
+
+    result.durationSeconds = static_cast<double>(durationMs) / 1000.0;
+    std::size_t reported = 0;
+    const auto& sent = helper->messages.sent;
+    while (clock.nowMs() < durationMs) {
+      clock.advance(20);
+      if (reported == sent.size()) continue;
+      const std::string bpm = require(automation->controlProperty(kMain, {"bpmLabel"}, "caption", {})).text;
+      for (; reported < sent.size(); ++reported) {
+        result.beats.push_back({static_cast<double>(sent[reported].atMs) / 1000.0, bpm});
+      }
+    }
+    // A file that breaks off while playing is heard as silence from there.
+    if (!capture.loadError().empty()) result.errors.push_back(capture.loadError());
+    require(automation->click(kMain, {"startButton"}));
+    for (auto& e : require(automation->takeEventErrors())) result.errors.push_back(std::move(e));
   }
-  // A file that breaks off while playing is heard as silence from there.
-  if (!capture.loadError().empty()) result.errors.push_back(capture.loadError());
-  form.startButton.click();
-  for (const auto& e : module.eventErrors()) result.errors.push_back(e);
+  const HostStatus ended = library.shutdown();
+  if (!ended.ok) result.errors.push_back(ended.error);
   return result;
 }
 
@@ -107,8 +144,8 @@ void printJson(const AnalyzeOptions& options, const AnalyzeResult& result, std::
       << ",\n  \"duration\": " << seconds(result.durationSeconds) << ",\n  \"beats\": [";
   for (std::size_t i = 0; i < result.beats.size(); ++i) {
     const auto& beat = result.beats[i];
-    out << (i ? ",\n    " : "\n    ") << "{\"time\": " << seconds(beat.timeSeconds) << ", \"bpm\": " << beat.bpm
-        << "}";
+    out << (i ? ",\n    " : "\n    ") << "{\"time\": " << seconds(beat.timeSeconds)
+        << ", \"bpm\": " << beat.bpm << "}";
   }
   out << (result.beats.empty() ? "]\n}\n" : "\n  ]\n}\n");
 }

@@ -17,6 +17,8 @@ Function lookUp(void* handle, const char* name, const std::string& path) {
   return reinterpret_cast<Function>(symbol);
 }
 
+constexpr std::size_t kErrorSize = 512;
+
 }  // namespace
 
 std::string defaultPluginPath() {
@@ -27,7 +29,7 @@ std::string defaultPluginPath() {
   return (executable.parent_path() / "libtactolo-plugin.so").string();
 }
 
-PluginLibrary::PluginLibrary(const std::string& path) {
+PluginLibrary::PluginLibrary(const std::string& path) : path_(path) {
   handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle_ == nullptr) {
     const char* why = ::dlerror();
@@ -36,8 +38,15 @@ PluginLibrary::PluginLibrary(const std::string& path) {
   }
   try {
     info_ = lookUp<decltype(&tactolo_library_info)>(handle_, "tactolo_library_info", path)();
+    // The version is read before anything else of the library is used: only
+    // the first field of the facts is the same in every version.
+    if (info_ == nullptr || info_->interfaceVersion != kInterfaceVersion) {
+      throw std::runtime_error("the plug-in library " + path + " speaks interface version " +
+                               (info_ ? std::to_string(info_->interfaceVersion) : std::string("(none)")) +
+                               ", this host speaks version " + std::to_string(kInterfaceVersion));
+    }
     create_ = lookUp<decltype(&tactolo_create_object)>(handle_, "tactolo_create_object", path);
-    module_ = lookUp<decltype(&tactolo_module)>(handle_, "tactolo_module", path);
+    automation_ = lookUp<decltype(&tactolo_automation)>(handle_, "tactolo_automation", path);
     shutdown_ = lookUp<decltype(&tactolo_shutdown)>(handle_, "tactolo_shutdown", path);
   } catch (...) {
     ::dlclose(handle_);
@@ -46,13 +55,14 @@ PluginLibrary::PluginLibrary(const std::string& path) {
 }
 
 PluginLibrary::~PluginLibrary() {
-  shutdown_();
+  // Ending a module that has already ended changes nothing.
+  static_cast<void>(shutdown());
   ::dlclose(handle_);
 }
 
 std::shared_ptr<IclsLMQPlugIn> PluginLibrary::create(const PlatformServices& platform) {
   std::shared_ptr<IclsLMQPlugIn> object;
-  char error[256] = {};
+  char error[kErrorSize] = {};
   if (create_(info_->progId, &platform, &object, error, sizeof error) != 1) {
     throw std::runtime_error(std::string("the plug-in library refused to create ") + info_->progId + ": " +
                              error);
@@ -60,6 +70,19 @@ std::shared_ptr<IclsLMQPlugIn> PluginLibrary::create(const PlatformServices& pla
   return object;
 }
 
-PluginModule* PluginLibrary::module() const { return module_(); }
+std::shared_ptr<IPluginAutomation> PluginLibrary::automation() {
+  std::shared_ptr<IPluginAutomation> automation;
+  char error[kErrorSize] = {};
+  if (automation_(&automation, error, sizeof error) != 1) {
+    throw std::runtime_error(std::string("the plug-in library has no automation interface: ") + error);
+  }
+  return automation;
+}
+
+HostStatus PluginLibrary::shutdown() {
+  char error[kErrorSize] = {};
+  const int done = shutdown_(error, sizeof error);
+  return done == 1 ? hostOk() : HostStatus::failure(error);
+}
 
 }  // namespace tactolo::app

@@ -1,11 +1,13 @@
 // The plug-in library as a host opens it: dlopen, the C entry, dlclose.
+// This is the only way the command line reaches the plug-in.
 #pragma once
 
 #include <memory>
 #include <string>
 
+#include "platform/automation.h"
 #include "platform/host_interfaces.h"
-#include "shell/plugin_entry.h"
+#include "platform/library_entry.h"
 
 namespace tactolo::app {
 
@@ -14,13 +16,14 @@ namespace tactolo::app {
 std::string defaultPluginPath();
 
 /// An opened plug-in library. The platform services handed to create() must
-/// outlive the library object: its destructor ends the module
-/// (tactolo_shutdown) and then closes the library; release every object the
-/// library handed out before that.
+/// outlive the library object, and every object the library handed out must
+/// be released before it: its destructor ends the module (tactolo_shutdown),
+/// if it still lives, and then closes the library.
 class PluginLibrary {
  public:
-  /// Opens the library and looks up its C entry; std::runtime_error naming
-  /// the path and the loader's message when that fails.
+  /// Opens the library, looks up its C entry and checks that it speaks this
+  /// host's interface version; std::runtime_error naming the path and the
+  /// reason when any of that fails.
   explicit PluginLibrary(const std::string& path);
   ~PluginLibrary();
   PluginLibrary(const PluginLibrary&) = delete;
@@ -30,14 +33,19 @@ class PluginLibrary {
   /// Creates the plug-in object, as a host does first; std::runtime_error
   /// with the library's message on failure.
   std::shared_ptr<IclsLMQPlugIn> create(const PlatformServices& platform);
-  /// The module state for inspection; null before the first object.
-  PluginModule* module() const;
+  /// The automation interface of the module create() started;
+  /// std::runtime_error with the library's message on failure.
+  std::shared_ptr<IPluginAutomation> automation();
+  /// Ends the module: the library runs the windows' close handlers. Failure
+  /// carries the message of an error they raised.
+  HostStatus shutdown();
 
  private:
+  std::string path_;
   void* handle_ = nullptr;
   const TactoloLibraryInfo* info_ = nullptr;
   decltype(&tactolo_create_object) create_ = nullptr;
-  decltype(&tactolo_module) module_ = nullptr;
+  decltype(&tactolo_automation) automation_ = nullptr;
   decltype(&tactolo_shutdown) shutdown_ = nullptr;
 };
 

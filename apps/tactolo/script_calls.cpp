@@ -2,9 +2,9 @@
 // printed as `MEMBER -> RESULT`.
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <stdexcept>
 
+#include "platform/names.h"
 #include "script_format.h"
 #include "script_runner.h"
 #include "script_world.h"
@@ -52,13 +52,8 @@ constexpr std::array kMembers{
 /// Member names are matched as late binding matches them: without regard to
 /// case.
 const Member* findMember(const std::string& name) {
-  const auto same = [&](const Member& m) {
-    const std::string_view candidate = m.name;
-    return std::equal(candidate.begin(), candidate.end(), name.begin(), name.end(), [](char a, char b) {
-      return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-    });
-  };
-  const auto it = std::find_if(kMembers.begin(), kMembers.end(), same);
+  const auto it =
+      std::find_if(kMembers.begin(), kMembers.end(), [&](const Member& m) { return sameName(m.name, name); });
   return it == kMembers.end() ? nullptr : &*it;
 }
 
@@ -214,7 +209,10 @@ void ScriptRunner::call(const Args& args) {
         std::string first = args[2].text;
         std::string second = args[3].text;
         int32_t value = int32Argument(args[4], "the command's value");
-        show(resultText(commands.ExecuteCommand(first, second, value)));
+        // The script hands over neither of the optional objects.
+        std::shared_ptr<IHostObject> stream;
+        std::shared_ptr<IHostObject> additionalData;
+        show(resultText(commands.ExecuteCommand(first, second, value, stream, additionalData)));
         break;
       }
       std::string selection = count == 1 ? args[2].text : std::string();

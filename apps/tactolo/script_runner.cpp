@@ -9,11 +9,9 @@
 #include <stdexcept>
 
 #include "audio/capture_library.h"
-#include "mainwindow/beat_variables.h"
 #include "platform/control_model.h"
 #include "script_format.h"
 #include "script_world.h"
-#include "shell/plugin_module.h"
 
 namespace tactolo::app {
 
@@ -74,6 +72,10 @@ int ScriptRunner::run(const std::string& pluginPath) {
   }
   world_->dialogs.modalWait = [this](const std::function<bool()>& keepGoing) { return runWhile(keepGoing); };
   const bool finished = runWhile([] { return true; });
+  // The host ends the plug-in's module before it exits; the windows' close
+  // handlers run then, and an error they raise is a result like any other.
+  const HostStatus ended = world_->shutdown();
+  if (!ended.ok) print("shutdown -> error: " + ended.error);
   out_.flush();
   world_.reset();
   return finished ? kScriptDone : kScriptStopped;
@@ -113,9 +115,9 @@ void ScriptRunner::print(const std::string& line) {
 }
 
 void ScriptRunner::reportEventErrors() {
-  PluginModule& module = world_->module();
-  for (const std::string& error : module.eventErrors()) print("event error: " + error);
-  module.clearEventErrors();
+  const auto errors = world_->automation->takeEventErrors();
+  if (!errors.ok) return;
+  for (const std::string& error : errors.value) print("event error: " + error);
 }
 
 void ScriptRunner::execute(const Args& args) {
@@ -142,7 +144,7 @@ void ScriptRunner::execute(const Args& args) {
 
 void ScriptRunner::audio(const Args& args) {
   if (args.size() < 2)
-    throw ScriptSyntaxError("usage: audio version|device|input|source|refuse-start|lose ...");
+    throw ScriptSyntaxError("usage: audio version|device|input|source|refuse-start|lose|raise ...");
   ScriptedCaptureLibrary& capture = world_->capture;
   const std::string& what = args[1].text;
   if (what == "version") {
@@ -174,6 +176,12 @@ void ScriptRunner::audio(const Args& args) {
   } else if (what == "lose") {
     expectCount(args, 2, 2, "audio lose");
     capture.lose();
+  } else if (what == "raise") {
+    expectCount(args, 4, 4, "audio raise OPERATION \"MESSAGE\"");
+    if (!RaisingCaptureLibrary::isOperation(args[2].text)) {
+      throw ScriptSyntaxError("no capture operation " + quoteText(args[2].text));
+    }
+    world_->raising.raiseOnNextCall(args[2].text, args[3].text);
   } else {
     throw ScriptSyntaxError("unknown audio setting " + quoteText(what));
   }

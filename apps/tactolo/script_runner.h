@@ -12,11 +12,6 @@
 
 #include "script_syntax.h"
 
-namespace tactolo {
-class Control;
-class Form;
-}  // namespace tactolo
-
 namespace tactolo::app {
 
 class ScriptWorld;
@@ -71,12 +66,6 @@ class ScriptRunner {
   void getTimer(const std::string& name);
   void dump(const Args& args);
   void clear(const Args& args);
-
-  /// The loaded form of that name, or null with `why` telling why not.
-  Form* loadedForm(const std::string& name, std::string& why) const;
-  /// The control a user acts on; throws std::runtime_error when it is not
-  /// there, not shown or disabled.
-  Control& reachableControl(const std::string& formName, const ControlRef& ref) const;
 
   std::vector<std::string> lines_;
   std::string name_;

@@ -29,16 +29,23 @@ void ProjectFolder::use(const std::filesystem::path& folder) {
 ScriptWorld::ScriptWorld(const std::string& pluginPath) : helper(std::make_shared<HeadlessHelper>(clock)) {
   setProject("show", project.path());
   library = std::make_unique<PluginLibrary>(pluginPath);
-  plugin = library->create(PlatformServices{&clock, &capture, &dialogs});
+  plugin = library->create(PlatformServices{&clock, &raising, &dialogs});
+  automation = library->automation();
 }
 
 ScriptWorld::~ScriptWorld() {
+  static_cast<void>(shutdown());
+  library.reset();
+}
+
+HostStatus ScriptWorld::shutdown() {
   labelled_.clear();
   commands.reset();
   tool.reset();
   window.reset();
+  automation.reset();
   plugin.reset();
-  library.reset();
+  return library ? library->shutdown() : hostOk();
 }
 
 void ScriptWorld::setProject(const std::string& name, const std::filesystem::path& folder) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/raising_capture.h"
 #include "audio/scripted_capture.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
@@ -75,20 +76,26 @@ class ScriptWorld {
 
   /// Sets the host project's name and base file name (folder/name).
   void setProject(const std::string& name, const std::filesystem::path& folder);
-  /// The module state of the plug-in (for looking, not for acting).
-  PluginModule& module() const { return *library->module(); }
+  /// Releases the objects the library handed out and ends its module, as a
+  /// host does before it exits; failure carries the error a window's close
+  /// handler raised.
+  HostStatus shutdown();
   /// A stable label ("#1", "#2", ...) for an object the plug-in handed out;
   /// the object is kept alive so that its address is never reused.
   std::string label(std::shared_ptr<const void> object);
 
   VirtualClock clock;
   ScriptedCaptureLibrary capture{clock};
+  /// What the plug-in calls: the scripted capture, which it can make raise.
+  RaisingCaptureLibrary raising{capture};
   ScriptDialogs dialogs;
   std::shared_ptr<HeadlessHelper> helper;
   ProjectFolder project;
 
   std::unique_ptr<PluginLibrary> library;
   std::shared_ptr<IclsLMQPlugIn> plugin;
+  /// How the script acts on the windows and looks inside the plug-in.
+  std::shared_ptr<IPluginAutomation> automation;
   // The interfaces the host took from the latest ModuleInfo.
   std::shared_ptr<IExternalWindow> window;
   std::shared_ptr<ILMQTool> tool;

@@ -3,10 +3,10 @@
 #include <string>
 
 #include "audio/capture_library.h"
-#include "mainwindow/beat_variables.h"
-#include "mainwindow/numbers.h"
 #include "mainwindow/tactolo_main.h"
-#include "shell/plugin_module.h"
+#include "module/beat_variables.h"
+#include "module/plugin_module.h"
+#include "platform/numbers.h"
 
 namespace tactolo {
 

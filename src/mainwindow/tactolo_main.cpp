@@ -1,15 +1,17 @@
 #include "mainwindow/tactolo_main.h"
 
 #include <exception>
+#include <stdexcept>
 
-#include "mainwindow/beat_variables.h"
-#include "shell/host_services.h"
-#include "shell/plugin_module.h"
-#include "vu/vu_config_form.h"
+#include "module/beat_variables.h"
+#include "module/host_services.h"
+#include "module/plugin_module.h"
+#include "vu/vu_windows.h"
 
 namespace tactolo {
 
-TactoloMain::TactoloMain(PluginModule& module) : module_(module) {}
+TactoloMain::TactoloMain(PluginModule& module, VuWindows& vuWindows)
+    : module_(module), vuWindows_(vuWindows) {}
 
 TactoloMain::~TactoloMain() = default;
 
@@ -18,6 +20,16 @@ BeatVariables& TactoloMain::vars() { return module_.vars(); }
 MainForm& TactoloMain::form() {
   load();
   return *form_;
+}
+
+DetectionCycle& TactoloMain::cycle() {
+  if (!cycle_) throw std::logic_error("TactoloMain is not loaded");
+  return *cycle_;
+}
+
+TempoControl& TactoloMain::tempo() {
+  if (!tempo_) throw std::logic_error("TactoloMain is not loaded");
+  return *tempo_;
 }
 
 void TactoloMain::load() {
@@ -37,7 +49,10 @@ void TactoloMain::load() {
 
 void TactoloMain::dropLoadedParts() {
   // The timers and the stopwatch belong to the loaded window: a countdown
-  // still running (the generator in keep mode) ends with it.
+  // still running (the generator in keep mode) ends with it. The cycle and
+  // the tempo limit work on them, so they go first.
+  cycle_.reset();
+  tempo_.reset();
   beatTimer.reset();
   beatClearTimer.reset();
   maxBpmTimer.reset();
@@ -87,6 +102,8 @@ void TactoloMain::createTimers() {
         (this->*handler)(args...);
       } catch (const std::exception& e) {
         module_.reportEventError(e.what());
+      } catch (...) {
+        module_.reportEventError("unknown error");
       }
     };
   };
@@ -117,8 +134,11 @@ void TactoloMain::Form_Load() {
   v.LevelSamples = {};
 
   // 6: the spectrum buffer, the methods' arrays and the start values.
-  FftBuffer.assign(1024, 0.0f);
-  simpleMethod = SimpleSoundEnergy{};
+  cycle_ = std::make_unique<DetectionCycle>(
+      module_,
+      CycleControls{f.startButton, f.methodBox, f.sendBeatCheck, f.maxBpmCheck, f.beatShape, f.bpmLabel},
+      CycleTimers{*beatTimer, *beatClearTimer, *startTimer, *maxBpmTimer, *stoppuhr});
+  tempo_ = std::make_unique<TempoControl>(v, TempoControls{f.maxBpmCheck, f.maxBpmSlider}, *maxBpmTimer);
   v.GainThresholdScale = 100.0;
   v.GainThresholdFloor = 1.0;
   v.GainFactor = 1.0;
@@ -165,7 +185,7 @@ void TactoloMain::Form_Load() {
   ListRecordingDevices();
 
   // 15: the VU configuration editor exists from here on.
-  module_.vuConfigForm();
+  vuWindows_.vuConfigForm();
 
   // 16: VU output can be switched on only when a configuration exists.
   f.SendVuCheck.setEnabled(f.ConfCombo.listCount() > 0);
@@ -185,5 +205,22 @@ void TactoloMain::methodBox_Click() {
     startTimer->setEnabled(true);
   }
 }
+
+// The detection cycle and the tempo limit live in tracking/; these handlers
+// hand the window's events over to them.
+
+void TactoloMain::beatTimer_Timer(int32_t /*elapsedMs*/) { DoTactolo(); }
+
+void TactoloMain::DoTactolo() { cycle().DoTactolo(); }
+
+void TactoloMain::beatClearTimer_Timer() { cycle().beatClearTimer_Timer(); }
+
+void TactoloMain::sendBeatCheck_Click() { cycle().sendBeatCheck_Click(); }
+
+void TactoloMain::maxBpmCheck_Click() { tempo().maxBpmCheck_Click(); }
+
+void TactoloMain::maxBpmSlider_Change() { tempo().maxBpmSlider_Change(); }
+
+void TactoloMain::maxBpmTimer_Timer() { tempo().maxBpmTimer_Timer(); }
 
 }  // namespace tactolo

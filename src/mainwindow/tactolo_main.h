@@ -1,9 +1,12 @@
 // TactoloMain: the plug-in's main window. The instance lives as long as the
-// plug-in module; its controls (MainForm), timers and stopwatch exist while
-// the window is loaded. Handlers are named after the control and the event.
+// plug-in module; its controls (MainForm), timers, stopwatch, detection cycle
+// and tempo limit exist while the window is loaded. Handlers are named after
+// the control and the event.
 //
 // The handlers are spread over the files of their subsystem:
-//   mainwindow/tactolo_main.cpp   load sequence, method choice, life cycle
+//   mainwindow/tactolo_main.cpp   load sequence, method choice, life cycle;
+//                                 the cycle's and the tempo limit's handlers
+//                                 hand over to tracking/
 //   mainwindow/audio_capture.cpp  devices, inputs, gain, start/stop, closing
 //   tracking/detection_cycle.cpp  the 20 ms cycle, gates, indicator, levels
 //   tracking/tempo_control.cpp    maximum-tempo switch and slider
@@ -12,27 +15,28 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "mainwindow/main_form.h"
 #include "platform/timers.h"
-#include "tracking/simple_sound_energy.h"
+#include "tracking/detection_cycle.h"
+#include "tracking/tempo_control.h"
 
 namespace tactolo {
 
 class PluginModule;
 class HostSettings;
+class VuWindows;
+struct BeatVariables;
 
 /// Capture callback handed to the library: ignores the data and returns 1 so
 /// that recording goes on.
 int RecordingCallback(uint32_t handle, const void* buffer, uint32_t length, void* user);
-struct BeatVariables;
 
 class TactoloMain {
  public:
   static constexpr const char* kName = "TactoloMain";
 
-  explicit TactoloMain(PluginModule& module);
+  TactoloMain(PluginModule& module, VuWindows& vuWindows);
   ~TactoloMain();
   TactoloMain(const TactoloMain&) = delete;
   TactoloMain& operator=(const TactoloMain&) = delete;
@@ -42,7 +46,8 @@ class TactoloMain {
   /// Loads the window when it is not loaded (runs Form_Load); hidden.
   void load();
   /// Closes a loaded window from code: Form_QueryUnload, Form_Unload, then
-  /// the controls, timers and stopwatch go away. Never refused.
+  /// the controls, timers and stopwatch go away. An error raised by a close
+  /// handler ends the close there, with the window still loaded.
   void unload();
   /// The user closed the window (its close box): the same close handlers.
   void closeByUser();
@@ -69,16 +74,20 @@ class TactoloMain {
   void Form_Unload(int16_t& cancel);
   void startTimer_Timer();
 
-  // Detection cycle ------------------------------------------------------------
+  // Detection cycle (tracking/detection_cycle.h) ---------------------------------
   void beatTimer_Timer(int32_t elapsedMs);
   void DoTactolo();
   void beatClearTimer_Timer();
   void sendBeatCheck_Click();
 
-  // Tempo limit ----------------------------------------------------------------
+  // Tempo limit (tracking/tempo_control.h) ---------------------------------------
   void maxBpmCheck_Click();
   void maxBpmSlider_Change();
   void maxBpmTimer_Timer();
+
+  /// The detection cycle of the loaded window; std::logic_error while the
+  /// window is not loaded.
+  DetectionCycle& cycle();
 
   // Timers and stopwatch (present while loaded) ------------------------------
   std::unique_ptr<PeriodicTimer> beatTimer;
@@ -90,10 +99,6 @@ class TactoloMain {
 
   std::unique_ptr<HostSettings> hostSettings;
 
-  /// Magnitude spectrum of the latest tick (1024 bins), allocated at load.
-  std::vector<float> FftBuffer;
-  SimpleSoundEnergy simpleMethod;
-
  private:
   BeatVariables& vars();
   void wireHandlers();
@@ -101,13 +106,13 @@ class TactoloMain {
   void stopAndCloseDevice();
   void close(int16_t unloadMode);
   void dropLoadedParts();
-  /// Sends the beat message through the host.
-  void sendBeatMessage();
-  void acceptDetectedBeat();
-  void readLevels();
+  TempoControl& tempo();
 
   PluginModule& module_;
+  VuWindows& vuWindows_;
   std::unique_ptr<MainForm> form_;
+  std::unique_ptr<DetectionCycle> cycle_;
+  std::unique_ptr<TempoControl> tempo_;
 };
 
 }  // namespace tactolo

@@ -11,7 +11,7 @@
 
 namespace tactolo {
 
-void Clock::schedule(ClockClient& client, TimeMs dueMs) {
+void EventClock::schedule(ClockClient& client, TimeMs dueMs) {
   Slot* slot = find(client);
   if (slot == nullptr) {
     attach(client);
@@ -22,20 +22,20 @@ void Clock::schedule(ClockClient& client, TimeMs dueMs) {
   slot->sequence = nextSequence_++;
 }
 
-void Clock::cancel(ClockClient& client) {
+void EventClock::cancel(ClockClient& client) {
   if (Slot* slot = find(client)) slot->pending = false;
 }
 
-bool Clock::isScheduled(const ClockClient& client) const {
+bool EventClock::isScheduled(const ClockClient& client) const {
   const Slot* slot = find(client);
   return slot != nullptr && slot->pending;
 }
 
-void Clock::attach(ClockClient& client) {
+void EventClock::attach(ClockClient& client) {
   if (find(client) == nullptr) slots_.push_back(Slot{&client, false, 0, 0});
 }
 
-void Clock::detach(ClockClient& client) {
+void EventClock::detach(ClockClient& client) {
   // The order of the slots carries no meaning (the sequence number does), so
   // the last slot may take the place of the removed one.
   Slot* slot = find(client);
@@ -44,7 +44,7 @@ void Clock::detach(ClockClient& client) {
   slots_.pop_back();
 }
 
-std::optional<TimeMs> Clock::nextDueMs() const {
+std::optional<TimeMs> EventClock::nextDueMs() const {
   std::optional<TimeMs> due;
   for (const Slot& slot : slots_) {
     if (slot.pending && (!due || slot.dueMs < *due)) due = slot.dueMs;
@@ -52,17 +52,17 @@ std::optional<TimeMs> Clock::nextDueMs() const {
   return due;
 }
 
-Clock::Slot* Clock::find(const ClockClient& client) {
+EventClock::Slot* EventClock::find(const ClockClient& client) {
   auto it = std::find_if(slots_.begin(), slots_.end(), [&](const Slot& s) { return s.client == &client; });
   return it == slots_.end() ? nullptr : &*it;
 }
 
-const Clock::Slot* Clock::find(const ClockClient& client) const {
+const EventClock::Slot* EventClock::find(const ClockClient& client) const {
   auto it = std::find_if(slots_.begin(), slots_.end(), [&](const Slot& s) { return s.client == &client; });
   return it == slots_.end() ? nullptr : &*it;
 }
 
-Clock::Slot* Clock::earliest(TimeMs limitMs) {
+EventClock::Slot* EventClock::earliest(TimeMs limitMs) {
   Slot* best = nullptr;
   for (Slot& slot : slots_) {
     if (!slot.pending || slot.dueMs > limitMs) continue;

@@ -28,28 +28,38 @@ class ClockClient {
   virtual void clockFired() = 0;
 };
 
+/// The clock interface the logic runs on. It is one of the platform services
+/// a host hands to the plug-in library, so it is abstract: the library calls
+/// the host's clock only through these members.
 class Clock {
  public:
   virtual ~Clock() = default;
-
   /// Milliseconds since the clock's origin.
   virtual TimeMs nowMs() const = 0;
-
   /// Makes `client` fire at `dueMs` (replacing any pending event of it).
   /// Does not allocate once the client is registered.
-  void schedule(ClockClient& client, TimeMs dueMs);
+  virtual void schedule(ClockClient& client, TimeMs dueMs) = 0;
   /// Removes the pending event of `client`, if any.
-  void cancel(ClockClient& client);
-  bool isScheduled(const ClockClient& client) const;
-
+  virtual void cancel(ClockClient& client) = 0;
+  virtual bool isScheduled(const ClockClient& client) const = 0;
   /// Registers a client; registration allocates, scheduling does not.
-  void attach(ClockClient& client);
+  virtual void attach(ClockClient& client) = 0;
   /// Forgets a client (its pending event is dropped). Clients detach in their
   /// destructor.
-  void detach(ClockClient& client);
-
+  virtual void detach(ClockClient& client) = 0;
   /// Due time of the earliest pending event.
-  std::optional<TimeMs> nextDueMs() const;
+  virtual std::optional<TimeMs> nextDueMs() const = 0;
+};
+
+/// The event table both clocks share: one slot per registered client.
+class EventClock : public Clock {
+ public:
+  void schedule(ClockClient& client, TimeMs dueMs) final;
+  void cancel(ClockClient& client) final;
+  bool isScheduled(const ClockClient& client) const final;
+  void attach(ClockClient& client) final;
+  void detach(ClockClient& client) final;
+  std::optional<TimeMs> nextDueMs() const final;
 
  protected:
   /// Fires every event due at or before `limitMs`, one at a time in time
@@ -73,7 +83,7 @@ class Clock {
 };
 
 /// A clock that moves only when told to. Deterministic.
-class VirtualClock final : public Clock {
+class VirtualClock final : public EventClock {
  public:
   TimeMs nowMs() const override { return nowMs_; }
   /// Moves time forward by `ms`, firing every event that falls due on the way.
@@ -86,7 +96,7 @@ class VirtualClock final : public Clock {
 };
 
 /// A clock on the steady system clock, driven by an event loop.
-class RealClock final : public Clock {
+class RealClock final : public EventClock {
  public:
   RealClock();
   TimeMs nowMs() const override;
@@ -99,7 +109,7 @@ class RealClock final : public Clock {
 };
 
 template <class SetNow>
-void Clock::fireUntil(TimeMs limitMs, SetNow setNow) {
+void EventClock::fireUntil(TimeMs limitMs, SetNow setNow) {
   while (Slot* slot = earliest(limitMs)) {
     slot->pending = false;
     setNow(slot->dueMs);

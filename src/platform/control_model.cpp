@@ -3,7 +3,8 @@
 #include "platform/control_model.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "platform/names.h"
 
 namespace tactolo {
 
@@ -20,12 +21,6 @@ bool assign(T& field, T value) {
 
 bool sameRect(const TwipRect& a, const TwipRect& b) {
   return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height;
-}
-
-bool equalsNoCase(const std::string& a, const std::string& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-  });
 }
 
 [[noreturn]] void refuse() { throw ControlError("Invalid property value"); }
@@ -221,14 +216,14 @@ OptionGroup& Form::addOptionGroup(std::string name) {
 
 Control* Form::find(const std::string& name, int index) const {
   for (const auto& control : controls_) {
-    if (control->index() == index && equalsNoCase(control->name(), name)) return control.get();
+    if (control->index() == index && sameName(control->name(), name)) return control.get();
   }
   return nullptr;
 }
 
 OptionGroup* Form::findOptionGroup(const std::string& name) const {
   for (const auto& group : optionGroups_) {
-    if (equalsNoCase(group->name(), name)) return group.get();
+    if (sameName(group->name(), name)) return group.get();
   }
   return nullptr;
 }
@@ -244,6 +239,10 @@ void Form::setLeft(int32_t left) {
 
 void Form::setTop(int32_t top) {
   if (assign(top_, top)) changed();
+}
+
+void Form::setScaleMode(ScaleMode mode) {
+  if (assign(scaleMode_, mode)) changed();
 }
 
 }  // namespace tactolo

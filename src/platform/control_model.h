@@ -264,6 +264,10 @@ class PictureBox final : public Control {
   std::vector<Box> boxes_;
 };
 
+/// The unit a form's drawing and inner coordinates are given in. Its outer
+/// position (left, top) stays in twips whatever the scale.
+enum class ScaleMode { Twips, Pixels };
+
 /// A window: owns its controls and finds them by name.
 class Form : public Control {
  public:
@@ -295,6 +299,9 @@ class Form : public Control {
   int32_t top() const { return top_; }
   void setLeft(int32_t left);
   void setTop(int32_t top);
+  /// Drawing scale; twips at design time.
+  ScaleMode scaleMode() const { return scaleMode_; }
+  void setScaleMode(ScaleMode mode);
 
  private:
   std::vector<std::unique_ptr<Control>> controls_;
@@ -302,6 +309,7 @@ class Form : public Control {
   int windowState_ = 0;
   int32_t left_ = 0;
   int32_t top_ = 0;
+  ScaleMode scaleMode_ = ScaleMode::Twips;
 };
 
 }  // namespace tactolo

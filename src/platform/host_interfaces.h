@@ -118,6 +118,14 @@ class IExternalWindow;
 class ILMQTool;
 class ICommandServer;
 
+/// An object of the host whose kind the plug-in does not know, handed over
+/// where an interface takes "any object" (the optional arguments of
+/// ICommandServer::ExecuteCommand). Null stands for an argument not given.
+class IHostObject {
+ public:
+  virtual ~IHostObject() = default;
+};
+
 /// The module-information record that ILMQModule::ModuleInfo fills, field by
 /// field in this order. The unnamed numbers mean something to the host only.
 struct ModuleInformation {
@@ -199,9 +207,11 @@ class ICommandServer {
   virtual HostResult<std::string> Name() = 0;
   virtual HostResult<std::shared_ptr<CommandOptions>> GetFirstOptions() = 0;
   virtual HostResult<std::shared_ptr<CommandOptions>> GetSecondOptions(std::string& firstSelection) = 0;
-  /// Always answers an empty result on success.
+  /// Always answers an empty result on success. `stream` and
+  /// `additionalData` are optional (null when the host gives none).
   virtual HostStatus ExecuteCommand(std::string& firstSelection, std::string& secondSelection,
-                                    int32_t& newValue) = 0;
+                                    int32_t& newValue, std::shared_ptr<IHostObject>& stream,
+                                    std::shared_ptr<IHostObject>& additionalData) = 0;
 };
 
 }  // namespace tactolo

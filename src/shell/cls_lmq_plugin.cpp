@@ -1,45 +1,55 @@
 #include "shell/cls_lmq_plugin.h"
 
 #include "shell/host_call.h"
+#include "shell/live_module.h"
 #include "shell/main_window_host.h"
-#include "shell/plugin_module.h"
 #include "shell/tactolo_commands.h"
 #include "vu/vu_config_form.h"
 
 namespace tactolo {
 
-HostResult<bool> clsLMQPlugIn::Disable() { return HostResult<bool>::success(false); }
+HostResult<bool> clsLMQPlugIn::Disable() {
+  return moduleCall(slot_, [](LiveModule&) { return false; });
+}
 
-HostResult<bool> clsLMQPlugIn::Enable() { return HostResult<bool>::success(true); }
+HostResult<bool> clsLMQPlugIn::Enable() {
+  return moduleCall(slot_, [](LiveModule&) { return true; });
+}
 
 HostResult<bool> clsLMQPlugIn::Configure() {
-  return hostCall([&] {
-    module_.vuConfigForm().show();
+  return moduleCall(slot_, [](LiveModule& live) {
+    live.windows().vuConfigForm().show();
     return true;
   });
 }
 
 HostResult<bool> clsLMQPlugIn::Init(std::string& /*callingAppTitle*/, std::string& /*myFilename*/,
                                     std::shared_ptr<ILMQPluginHelper> helper) {
-  module_.PluginHelper().attach(std::move(helper));
-  return HostResult<bool>::success(true);
+  return moduleCall(slot_, [&](LiveModule& live) {
+    live.module().PluginHelper().attach(std::move(helper));
+    return true;
+  });
 }
 
 HostResult<int32_t> clsLMQPlugIn::MessageHandle(int32_t& /*msg*/, int32_t& /*arg1*/, int32_t& /*arg2*/) {
-  return HostResult<int32_t>::success(0);
+  return moduleCall(slot_, [](LiveModule&) { return int32_t{0}; });
 }
 
-HostResult<std::string> clsLMQPlugIn::PluginName() { return HostResult<std::string>::success("Tactolo"); }
+HostResult<std::string> clsLMQPlugIn::PluginName() {
+  return moduleCall(slot_, [](LiveModule&) { return std::string("Tactolo"); });
+}
 
 HostResult<bool> clsLMQPlugIn::Term() {
   // Only the helper goes: the window, the capture and the device stay as
   // they are until the host unloads the window.
-  module_.PluginHelper().release();
-  return HostResult<bool>::success(true);
+  return moduleCall(slot_, [](LiveModule& live) {
+    live.module().PluginHelper().release();
+    return true;
+  });
 }
 
 HostResult<std::shared_ptr<ModuleInformation>> clsLMQPlugIn::ModuleInfo() {
-  return hostCall([&] {
+  return moduleCall(slot_, [&](LiveModule& live) {
     auto info = std::make_shared<ModuleInformation>();
     info->moduleId = kModuleGuid;
     info->name = "Tactolo";
@@ -49,12 +59,12 @@ HostResult<std::shared_ptr<ModuleInformation>> clsLMQPlugIn::ModuleInfo() {
     info->number6 = -1;
     info->number7 = 2;
     info->displayName = "Tactolo";
-    module_.mainWindow();  // the main window instance: created if needed, not loaded
-    auto window = module_.mainWindowHost();
+    live.windows().mainWindow();  // the main window instance: created if needed, not loaded
+    auto window = live.mainWindowHost();
     info->toolWindow = window;
     info->projectTool = window;
     info->number10 = -1;
-    info->commandServer = std::make_shared<TactoloCommands>(module_);
+    info->commandServer = std::make_shared<TactoloCommands>(slot_);
     info->number12 = 0;
     info->number13 = -1;
     info->number14 = -1;

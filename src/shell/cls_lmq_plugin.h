@@ -1,12 +1,14 @@
-// clsLMQPlugIn: the object the host creates first. It keeps nothing itself;
-// everything lives in the module state shared by the whole library.
+// clsLMQPlugIn: the object the host creates first. It keeps nothing itself
+// but the slot of its module; everything lives in the module shared by the
+// whole library.
 #pragma once
 
+#include <memory>
+
 #include "platform/host_interfaces.h"
+#include "shell/module_slot.h"
 
 namespace tactolo {
-
-class PluginModule;
 
 /// The fixed identity of the module, reported by ModuleInfo.
 constexpr const char* kModuleGuid = "{5d0c3a8e-7b41-4f2a-9e63-1c8b2f7d4a90}";
@@ -14,7 +16,7 @@ constexpr const char* kModuleAuthor = "The Tactolo developers";
 
 class clsLMQPlugIn final : public IclsLMQPlugIn {
  public:
-  explicit clsLMQPlugIn(PluginModule& module) : module_(module) {}
+  explicit clsLMQPlugIn(std::shared_ptr<ModuleSlot> slot) : slot_(std::move(slot)) {}
 
   // ILMQPlugin
   HostResult<bool> Disable() override;
@@ -30,7 +32,7 @@ class clsLMQPlugIn final : public IclsLMQPlugIn {
   HostResult<std::shared_ptr<ModuleInformation>> ModuleInfo() override;
 
  private:
-  PluginModule& module_;
+  std::shared_ptr<ModuleSlot> slot_;
 };
 
 }  // namespace tactolo

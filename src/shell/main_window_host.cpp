@@ -4,31 +4,32 @@
 #include <stdexcept>
 #include <string>
 
-#include "mainwindow/beat_variables.h"
 #include "mainwindow/tactolo_main.h"
+#include "module/beat_variables.h"
 #include "shell/host_call.h"
-#include "shell/plugin_module.h"
+#include "shell/live_module.h"
 
 namespace tactolo {
 
 HostResult<bool> MainWindowHost::isOpen() {
-  return hostCall([&] { return module_.isWindowLoaded(TactoloMain::kName); });
+  return moduleCall(slot_, [](LiveModule& live) { return live.module().isWindowLoaded(TactoloMain::kName); });
 }
 
 HostResult<bool> MainWindowHost::loadWindow() {
-  return hostCall([&] {
-    if (!module_.isWindowLoaded(TactoloMain::kName)) module_.mainWindow().load();
+  return moduleCall(slot_, [](LiveModule& live) {
+    if (!live.module().isWindowLoaded(TactoloMain::kName)) live.windows().mainWindow().load();
     return false;
   });
 }
 
 HostResult<bool> MainWindowHost::unloadWindow() {
-  return hostCall([&] {
-    if (!module_.isWindowLoaded(TactoloMain::kName)) return false;
-    TactoloMain& main = module_.mainWindow();
-    if (module_.vars().Recording) {
+  return moduleCall(slot_, [](LiveModule& live) {
+    if (!live.module().isWindowLoaded(TactoloMain::kName)) return false;
+    TactoloMain& main = live.windows().mainWindow();
+    BeatVariables& v = live.module().vars();
+    if (v.Recording) {
       // Stop the capture's timers before the close handlers run.
-      module_.vars().Recording = false;
+      v.Recording = false;
       main.beatTimer->setEnabled(false);
       main.startTimer->setEnabled(false);
       main.maxBpmTimer->setEnabled(false);
@@ -41,48 +42,56 @@ HostResult<bool> MainWindowHost::unloadWindow() {
 }
 
 HostResult<bool> MainWindowHost::hideWindow() {
-  return hostCall([&] {
-    module_.mainWindow().hide();
+  return moduleCall(slot_, [](LiveModule& live) {
+    live.windows().mainWindow().hide();
     return false;
   });
 }
 
 HostResult<bool> MainWindowHost::showWindow() {
-  return hostCall([&] {
-    if (module_.isWindowLoaded(TactoloMain::kName)) module_.mainWindow().show();
+  return moduleCall(slot_, [](LiveModule& live) {
+    if (live.module().isWindowLoaded(TactoloMain::kName)) live.windows().mainWindow().show();
     return false;
   });
 }
 
 HostResult<int32_t> MainWindowHost::WindowState() {
-  return hostCall([&] { return static_cast<int32_t>(module_.mainWindow().form().windowState()); });
+  return moduleCall(slot_, [](LiveModule& live) {
+    return static_cast<int32_t>(live.windows().mainWindow().form().windowState());
+  });
 }
 
 HostStatus MainWindowHost::SetWindowState(int32_t& value) {
-  return hostCall([&] {
-    module_.dialogs().messageBox("let WindowState =" + std::to_string(value), "", MessageIcon::None,
-                                 MessageButtons::Ok);
+  return moduleCall(slot_, [&](LiveModule& live) {
+    live.module().dialogs().messageBox("let WindowState =" + std::to_string(value), "", MessageIcon::None,
+                                       MessageButtons::Ok);
     if (value < std::numeric_limits<int16_t>::min() || value > std::numeric_limits<int16_t>::max()) {
       throw std::overflow_error("Overflow");
     }
-    module_.mainWindow().form().setWindowState(static_cast<int16_t>(value));
+    live.windows().mainWindow().form().setWindowState(static_cast<int16_t>(value));
   });
 }
 
 HostStatus MainWindowHost::ClearProjectData() {
-  return hostOk();  // the current settings stay
+  // The current settings stay.
+  return moduleCall(slot_, [](LiveModule&) {});
 }
 
 HostStatus MainWindowHost::LoadProjectData() {
-  return HostStatus::failure("Project data cannot be loaded yet");
+  return moduleCall(slot_,
+                    [](LiveModule&) { throw std::runtime_error("Project data cannot be loaded yet"); });
 }
 
 HostStatus MainWindowHost::SaveProjectData() {
-  return HostStatus::failure("Project data cannot be saved yet");
+  return moduleCall(slot_, [](LiveModule&) { throw std::runtime_error("Project data cannot be saved yet"); });
 }
 
-HostResult<bool> MainWindowHost::AskToSaveProjectData() { return HostResult<bool>::success(false); }
+HostResult<bool> MainWindowHost::AskToSaveProjectData() {
+  return moduleCall(slot_, [](LiveModule&) { return false; });
+}
 
-HostStatus MainWindowHost::SetViewMode(int32_t /*value*/) { return hostOk(); }
+HostStatus MainWindowHost::SetViewMode(int32_t /*value*/) {
+  return moduleCall(slot_, [](LiveModule&) {});
+}
 
 }  // namespace tactolo

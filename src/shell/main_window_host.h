@@ -2,15 +2,16 @@
 // project-data interface of TactoloMain.
 #pragma once
 
+#include <memory>
+
 #include "platform/host_interfaces.h"
+#include "shell/module_slot.h"
 
 namespace tactolo {
 
-class PluginModule;
-
 class MainWindowHost final : public IExternalWindow, public ILMQTool {
  public:
-  explicit MainWindowHost(PluginModule& module) : module_(module) {}
+  explicit MainWindowHost(std::shared_ptr<ModuleSlot> slot) : slot_(std::move(slot)) {}
 
   // IExternalWindow: the four actions answer false also when they did their work.
   HostResult<bool> isOpen() override;
@@ -29,7 +30,7 @@ class MainWindowHost final : public IExternalWindow, public ILMQTool {
   HostStatus SetViewMode(int32_t value) override;
 
  private:
-  PluginModule& module_;
+  std::shared_ptr<ModuleSlot> slot_;
 };
 
 }  // namespace tactolo

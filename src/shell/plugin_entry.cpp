@@ -1,25 +1,37 @@
-#include "shell/plugin_entry.h"
-
+// The library's C entry (platform/library_entry.h) over one LibraryState.
+// Every function catches everything: no exception leaves the library.
 #include <cstring>
 #include <exception>
+#include <stdexcept>
 #include <string>
 
-#include "shell/cls_lmq_plugin.h"
-#include "shell/plugin_module.h"
+#include "platform/library_entry.h"
+#include "shell/library_state.h"
 
 namespace {
 
-// The module lives as long as the library, unless the host ends it first.
-// It is deliberately not destroyed at exit: by then the host's platform
-// services may already be gone.
-tactolo::PluginModule* gModule = nullptr;
+tactolo::LibraryState gLibrary;
 
-const TactoloLibraryInfo kInfo{"Tactolo", "Lumacue Tactolo", "Tactolo.clsLMQPlugIn"};
+const TactoloLibraryInfo kInfo{tactolo::kInterfaceVersion, "Tactolo", "Lumacue Tactolo", tactolo::kProgId};
 
 void setError(char* error, std::size_t errorSize, const std::string& message) {
   if (error == nullptr || errorSize == 0) return;
   std::strncpy(error, message.c_str(), errorSize - 1);
   error[errorSize - 1] = '\0';
+}
+
+/// Runs one entry: 1 when `body` returns, 0 with its message when it raises.
+template <class Body>
+int entry(char* error, std::size_t errorSize, Body&& body) {
+  try {
+    body();
+    return 1;
+  } catch (const std::exception& e) {
+    setError(error, errorSize, e.what());
+  } catch (...) {
+    setError(error, errorSize, "unknown error");
+  }
+  return 0;
 }
 
 }  // namespace
@@ -31,35 +43,23 @@ const TactoloLibraryInfo* tactolo_library_info() { return &kInfo; }
 int tactolo_create_object(const char* progId, const tactolo::PlatformServices* platform,
                           std::shared_ptr<tactolo::IclsLMQPlugIn>* object, char* error,
                           std::size_t errorSize) {
-  try {
-    if (object == nullptr) {
-      setError(error, errorSize, "no place for the object");
-      return 0;
-    }
-    if (progId == nullptr || std::strcmp(progId, kInfo.progId) != 0) {
-      setError(error, errorSize, std::string("no class ") + (progId ? progId : "(null)"));
-      return 0;
-    }
-    if (gModule == nullptr) {
-      if (platform == nullptr || platform->clock == nullptr || platform->capture == nullptr ||
-          platform->dialogs == nullptr) {
-        setError(error, errorSize, "the first object needs a clock, a capture library and a dialog service");
-        return 0;
-      }
-      gModule = new tactolo::PluginModule({*platform->clock, *platform->capture, *platform->dialogs});
-    }
-    *object = std::make_shared<tactolo::clsLMQPlugIn>(*gModule);
-    return 1;
-  } catch (const std::exception& e) {
-    setError(error, errorSize, e.what());
-    return 0;
-  }
+  return entry(error, errorSize, [&] {
+    if (object == nullptr) throw std::invalid_argument("no place for the object");
+    *object = gLibrary.createObject(progId, platform);
+  });
 }
 
-tactolo::PluginModule* tactolo_module() { return gModule; }
+int tactolo_automation(std::shared_ptr<tactolo::IPluginAutomation>* automation, char* error,
+                       std::size_t errorSize) {
+  return entry(error, errorSize, [&] {
+    if (automation == nullptr) throw std::invalid_argument("no place for the automation interface");
+    *automation = gLibrary.automation();
+  });
+}
 
-void tactolo_shutdown() {
-  delete gModule;
-  gModule = nullptr;
+int tactolo_shutdown(char* error, std::size_t errorSize) {
+  return entry(error, errorSize, [&] {
+    if (auto failure = gLibrary.shutdown()) throw std::runtime_error(*failure);
+  });
 }
 }

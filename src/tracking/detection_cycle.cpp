@@ -1,13 +1,10 @@
-// The 20 ms detection cycle: spectrum, method, beat gates, tempo, indicator,
-// beat message, and every fourth tick the VU levels.
+#include "tracking/detection_cycle.h"
+
 #include <string>
 
 #include "audio/capture_library.h"
-#include "mainwindow/beat_variables.h"
-#include "mainwindow/numbers.h"
-#include "mainwindow/tactolo_main.h"
-#include "shell/host_services.h"
-#include "shell/plugin_module.h"
+#include "module/beat_variables.h"
+#include "platform/numbers.h"
 #include "tracking/tempo.h"
 
 namespace tactolo {
@@ -18,58 +15,51 @@ constexpr Color kDetectedBeatQuiet = Rgb(0, 150, 0);
 constexpr Color kBeatCleared = Rgb(30, 30, 30);
 }  // namespace
 
-void TactoloMain::beatTimer_Timer(int32_t /*elapsedMs*/) { DoTactolo(); }
+DetectionCycle::DetectionCycle(PluginModule& module, CycleControls controls, CycleTimers timers)
+    : module_(module), controls_(controls), timers_(timers), FftBuffer_(kSpectrumBins, 0.0f) {}
 
-void TactoloMain::DoTactolo() {
-  MainForm& f = *form_;
-  BeatVariables& v = vars();
+void DetectionCycle::DoTactolo() {
+  BeatVariables& v = module_.vars();
   CaptureLibrary& capture = module_.capture();
 
-  if (capture.ChannelGetData(v.RecordChannel, FftBuffer.data(), kDataFft2048) == -1) {
+  if (capture.ChannelGetData(v.RecordChannel, FftBuffer_.data(), kDataFft2048) == -1) {
     // The capture is lost: stop the cycle quietly; the generator goes on.
     v.Recording = false;
-    beatTimer->setEnabled(false);
-    f.startButton.setCaption("Start");
+    timers_.beatTimer.setEnabled(false);
+    controls_.startButton.setCaption("Start");
     capture.ChannelStop(v.RecordChannel);
     return;
   }
 
   // The selected method runs on every tick so that its history advances,
   // whether or not a beat can be accepted now.
-  bool beat = false;
-  switch (f.methodBox.listIndex()) {
-    case 1:
-      beat = simpleMethod.run(FftBuffer.data(), v.GainFactor);
-      break;
-    default:
-      break;
-  }
+  const bool beat = methods.run(controls_.methodBox.listIndex(), FftBuffer_.data(), v);
 
-  if (beat && !beatClearTimer->enabled() && !startTimer->enabled() && !maxBpmTimer->enabled()) {
+  if (beat && !timers_.beatClearTimer.enabled() && !timers_.startTimer.enabled() &&
+      !timers_.maxBpmTimer.enabled()) {
     acceptDetectedBeat();
   }
 
   readLevels();
 }
 
-void TactoloMain::acceptDetectedBeat() {
-  MainForm& f = *form_;
-  BeatVariables& v = vars();
+void DetectionCycle::acceptDetectedBeat() {
+  BeatVariables& v = module_.vars();
 
   v.PrevBeatTime = v.LastBeatTime;
-  v.LastBeatTime = stoppuhr->elapsedMs();
+  v.LastBeatTime = timers_.stoppuhr.elapsedMs();
   v.MeasuredBPM = MeasureBpm(v.LastBeatTime, v.PrevBeatTime);
 
   if (v.Keeping) return;  // keep mode re-phases its generator instead
 
   if (v.SendBeat) sendBeatMessage();
-  if (f.maxBpmCheck.value() == 1) maxBpmTimer->setEnabled(true);
-  f.beatShape.setBackColor(v.SendBeat ? kDetectedBeatSent : kDetectedBeatQuiet);
-  beatClearTimer->setEnabled(true);
-  f.bpmLabel.setCaption(std::to_string(v.MeasuredBPM));
+  if (controls_.maxBpmCheck.value() == 1) timers_.maxBpmTimer.setEnabled(true);
+  controls_.beatShape.setBackColor(v.SendBeat ? kDetectedBeatSent : kDetectedBeatQuiet);
+  timers_.beatClearTimer.setEnabled(true);
+  controls_.bpmLabel.setCaption(std::to_string(v.MeasuredBPM));
 }
 
-void TactoloMain::sendBeatMessage() {
+void DetectionCycle::sendBeatMessage() {
   // A beat the host refuses is lost, but the cycle must go on: the failure is
   // reported and the indicator and tempo still follow the music.
   try {
@@ -79,8 +69,8 @@ void TactoloMain::sendBeatMessage() {
   }
 }
 
-void TactoloMain::readLevels() {
-  BeatVariables& v = vars();
+void DetectionCycle::readLevels() {
+  BeatVariables& v = module_.vars();
   // A failed read gives all bits set: both halves then read 65535.
   v.LastLevelWord = static_cast<int32_t>(module_.capture().ChannelGetLevel(v.RecordChannel));
   auto& row = v.LevelSamples[static_cast<size_t>(v.LevelSampleIndex)];
@@ -104,16 +94,15 @@ void TactoloMain::readLevels() {
   v.LevelSampleIndex = 0;
 }
 
-void TactoloMain::beatClearTimer_Timer() {
-  beatClearTimer->setEnabled(false);
-  form_->beatShape.setBackColor(kBeatCleared);
+void DetectionCycle::beatClearTimer_Timer() {
+  timers_.beatClearTimer.setEnabled(false);
+  controls_.beatShape.setBackColor(kBeatCleared);
 }
 
-void TactoloMain::sendBeatCheck_Click() {
-  MainForm& f = *form_;
-  const bool checked = f.sendBeatCheck.value() == 1;
-  vars().SendBeat = checked;
-  f.sendBeatCheck.setBold(checked);
+void DetectionCycle::sendBeatCheck_Click() {
+  const bool checked = controls_.sendBeatCheck.value() == 1;
+  module_.vars().SendBeat = checked;
+  controls_.sendBeatCheck.setBold(checked);
 }
 
 }  // namespace tactolo

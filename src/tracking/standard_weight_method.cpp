@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "mainwindow/numbers.h"
+#include "platform/numbers.h"
 
 namespace tactolo {
 

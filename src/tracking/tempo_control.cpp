@@ -1,31 +1,30 @@
-// The maximum-tempo limit: its switch, its slider and its countdown.
+#include "tracking/tempo_control.h"
+
 #include <string>
 
-#include "mainwindow/beat_variables.h"
-#include "mainwindow/numbers.h"
-#include "mainwindow/tactolo_main.h"
-#include "shell/plugin_module.h"
+#include "platform/numbers.h"
 
 namespace tactolo {
 
-void TactoloMain::maxBpmCheck_Click() {
-  MainForm& f = *form_;
-  if (f.maxBpmCheck.value() == 1) {
-    f.maxBpmCheck.setCaption("max BPM = " + std::to_string(vars().MaxBPMValue));
+TempoControl::TempoControl(BeatVariables& vars, TempoControls controls, Countdown& maxBpmTimer)
+    : vars_(vars), controls_(controls), maxBpmTimer_(maxBpmTimer) {}
+
+void TempoControl::maxBpmCheck_Click() {
+  CheckBox& check = controls_.maxBpmCheck;
+  if (check.value() == 1) {
+    check.setCaption("max BPM = " + std::to_string(vars_.MaxBPMValue));
   } else {
-    f.maxBpmCheck.setCaption("max BPM (no limit)");
+    check.setCaption("max BPM (no limit)");
   }
 }
 
-void TactoloMain::maxBpmSlider_Change() {
-  MainForm& f = *form_;
-  BeatVariables& v = vars();
-  v.MaxBPMValue = static_cast<int16_t>(f.maxBpmSlider.value());
+void TempoControl::maxBpmSlider_Change() {
+  vars_.MaxBPMValue = static_cast<int16_t>(controls_.maxBpmSlider.value());
   // The slider's range (30..300) keeps the divisor positive.
-  maxBpmTimer->setDurationMs(ToInt32(60000.0 / v.MaxBPMValue));
-  if (f.maxBpmCheck.value() == 1) maxBpmCheck_Click();
+  maxBpmTimer_.setDurationMs(ToInt32(60000.0 / vars_.MaxBPMValue));
+  if (controls_.maxBpmCheck.value() == 1) maxBpmCheck_Click();
 }
 
-void TactoloMain::maxBpmTimer_Timer() { maxBpmTimer->setEnabled(false); }
+void TempoControl::maxBpmTimer_Timer() { maxBpmTimer_.setEnabled(false); }
 
 }  // namespace tactolo

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "mainwindow/numbers.h"
+#include "platform/numbers.h"
 
 namespace tactolo {
 

@@ -1,6 +1,6 @@
 #include "vu/vu_config_form.h"
 
-#include "shell/plugin_module.h"
+#include "module/plugin_module.h"
 
 namespace tactolo {
 
@@ -11,7 +11,7 @@ VUConfigForm::~VUConfigForm() = default;
 void VUConfigForm::load() {
   if (form_) return;
   form_ = std::make_unique<Form>(kName, TwipRect{0, 0, 6000, 6000});
-  form_->setCaption("VU-Meter Configuration");
+  form_->setCaption("VU Config");
   form_->setVisible(false);
   module_.windowLoaded(kName);
 }

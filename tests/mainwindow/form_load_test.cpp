@@ -53,7 +53,7 @@ TEST_F(FormLoadTest, ReloadStartsFromTheDesignValues) {
   form().gainSlider.setValue(80);
   form().startButton.click();
   main.unload();
-  EXPECT_FALSE(module->isWindowLoaded("TactoloMain"));
+  EXPECT_FALSE(module().isWindowLoaded("TactoloMain"));
   main.load();
   EXPECT_EQ(form().gainSlider.value(), 50);
   EXPECT_EQ(form().startButton.caption(), "Start");

@@ -1,67 +1,35 @@
 // The plug-in as a host sees it: loaded with dlopen, created through the C
 // entry, driven through its interfaces.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include "audio/fake_capture.h"
-#include "platform/clock.h"
-#include "platform/dialogs.h"
-#include "platform/headless_host.h"
-#include "shell/plugin_entry.h"
+#include "support/library_fixture.h"
 
-namespace tactolo {
+namespace tactolo::testing {
 namespace {
 
-class PluginLibraryTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    handle = ::dlopen(TACTOLO_PLUGIN_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(handle, nullptr) << ::dlerror();
-    info = reinterpret_cast<decltype(info)>(::dlsym(handle, "tactolo_library_info"));
-    create = reinterpret_cast<decltype(create)>(::dlsym(handle, "tactolo_create_object"));
-    shutdown = reinterpret_cast<decltype(shutdown)>(::dlsym(handle, "tactolo_shutdown"));
-    ASSERT_NE(info, nullptr);
-    ASSERT_NE(create, nullptr);
-    ASSERT_NE(shutdown, nullptr);
-    capture.addDevice({"Line In", true, {{"Line", true}}});
-  }
-  void TearDown() override {
-    if (shutdown) shutdown();
-    if (handle) ::dlclose(handle);
-  }
-
-  void* handle = nullptr;
-  const TactoloLibraryInfo* (*info)() = nullptr;
-  int (*create)(const char*, const PlatformServices*, std::shared_ptr<IclsLMQPlugIn>*, char*,
-                std::size_t) = nullptr;
-  void (*shutdown)() = nullptr;
-  VirtualClock clock;
-  FakeCaptureLibrary capture;
-  HeadlessDialogs dialogs;
-};
+class PluginLibraryTest : public LibraryFixture {};
 
 TEST_F(PluginLibraryTest, TellsItsFactsAndCreatesOnlyItsClass) {
+  EXPECT_EQ(info()->interfaceVersion, kInterfaceVersion);
   EXPECT_STREQ(info()->typeLibraryName, "Tactolo");
   EXPECT_STREQ(info()->typeLibraryDescription, "Lumacue Tactolo");
   EXPECT_STREQ(info()->progId, "Tactolo.clsLMQPlugIn");
-  PlatformServices platform{&clock, &capture, &dialogs};
+  PlatformServices platform = services();
   std::shared_ptr<IclsLMQPlugIn> object;
   char error[200] = "";
   EXPECT_EQ(create("Tactolo.Other", &platform, &object, error, sizeof error), 0);
   EXPECT_STRNE(error, "");
   EXPECT_EQ(object, nullptr);
-  EXPECT_EQ(create("Tactolo.clsLMQPlugIn", nullptr, &object, error, sizeof error), 0);  // no platform yet
-  ASSERT_EQ(create("Tactolo.clsLMQPlugIn", &platform, &object, error, sizeof error), 1) << error;
+  EXPECT_EQ(create(kProgId, nullptr, &object, error, sizeof error), 0);  // no platform yet
+  EXPECT_EQ(create(kProgId, &platform, nullptr, error, sizeof error), 0);
+  EXPECT_STREQ(error, "no place for the object");
+  ASSERT_EQ(create(kProgId, &platform, &object, error, sizeof error), 1) << error;
   ASSERT_NE(object, nullptr);
   EXPECT_EQ(object->PluginName().value, "Tactolo");
 }
 
 TEST_F(PluginLibraryTest, AHostDrivesTheWindowAndFailuresComeBackAsResults) {
-  PlatformServices platform{&clock, &capture, &dialogs};
-  std::shared_ptr<IclsLMQPlugIn> plugin;
-  char error[200] = "";
-  ASSERT_EQ(create("Tactolo.clsLMQPlugIn", &platform, &plugin, error, sizeof error), 1) << error;
-
+  auto plugin = createPlugin(services());
   auto info = plugin->ModuleInfo();
   ASSERT_TRUE(info.ok) << info.error;
   auto window = info.value->toolWindow;
@@ -74,9 +42,7 @@ TEST_F(PluginLibraryTest, AHostDrivesTheWindowAndFailuresComeBackAsResults) {
   EXPECT_NE(early.error.find("not initialised"), std::string::npos) << early.error;
   EXPECT_FALSE(window->isOpen().value);
 
-  std::string title = "Lumacue", file = "tactolo";
-  auto helper = std::make_shared<HeadlessHelper>(clock);
-  EXPECT_TRUE(plugin->Init(title, file, helper).value);
+  init(*plugin);
   auto loaded = window->loadWindow();
   EXPECT_TRUE(loaded.ok) << loaded.error;
   EXPECT_FALSE(loaded.value);
@@ -94,5 +60,47 @@ TEST_F(PluginLibraryTest, AHostDrivesTheWindowAndFailuresComeBackAsResults) {
   EXPECT_FALSE(window->isOpen().value);
 }
 
+TEST_F(PluginLibraryTest, UserActionsRunTheLibrarysHandlersAndTheirErrorsComeBackAsResults) {
+  auto plugin = createPlugin(services());
+  auto user = takeAutomation();
+  init(*plugin);
+  auto window = plugin->ModuleInfo().value->toolWindow;
+  ASSERT_TRUE(window->loadWindow().ok);
+
+  // A hidden window is out of the user's reach.
+  auto hidden = user->click("TactoloMain", {"startButton"});
+  EXPECT_FALSE(hidden.ok);
+  EXPECT_EQ(hidden.error, "TactoloMain is hidden");
+  ASSERT_TRUE(window->showWindow().ok);
+
+  capture.raiseOnNextCall("RecordStart", "the sound server went away");
+  auto raised = user->click("TactoloMain", {"startButton"});
+  EXPECT_FALSE(raised.ok);
+  EXPECT_EQ(raised.error, "the sound server went away");
+  EXPECT_EQ(user->state("recording").value.value.integer, 0);
+
+  // The plug-in goes on: the next click starts the capture.
+  ASSERT_TRUE(user->click("tactolomain", {"STARTBUTTON"}).ok);
+  auto recording = user->state("recording");
+  ASSERT_TRUE(recording.ok) << recording.error;
+  EXPECT_EQ(recording.value.name, "Recording");
+  EXPECT_EQ(recording.value.value.kind, AutomationValue::Kind::Boolean);
+  EXPECT_EQ(recording.value.value.integer, 1);
+  auto caption = user->controlProperty("TactoloMain", {"startButton"}, "Caption", std::nullopt);
+  EXPECT_EQ(caption.value.text, "Stop");
+  auto timer = user->timer("BEATTIMER");
+  EXPECT_EQ(timer.value.name, "beatTimer");
+  EXPECT_TRUE(timer.value.enabled);
+  EXPECT_EQ(timer.value.durationMs, 20);
+
+  // A tick whose spectrum read raises is an event error, kept until taken.
+  capture.raiseOnNextCall("ChannelGetData", "no data");
+  clock.advance(20);
+  auto errors = user->takeEventErrors();
+  ASSERT_TRUE(errors.ok);
+  EXPECT_EQ(errors.value, std::vector<std::string>{"no data"});
+  EXPECT_TRUE(user->takeEventErrors().value.empty());
+}
+
 }  // namespace
-}  // namespace tactolo
+}  // namespace tactolo::testing

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "module/host_services.h"
 #include "platform/clock.h"
 #include "platform/control_model.h"
 #include "platform/headless_host.h"
-#include "shell/host_services.h"
 
 namespace tactolo {
 namespace {
@@ -44,6 +44,56 @@ TEST_F(WindowPlacementTest, LoadWithNothingStoredLeavesTheWindowWhereItIs) {
   LoadWindowPlacement(window, *settings);
   EXPECT_EQ(window.left(), 1000);
   EXPECT_EQ(window.top(), 2000);
+}
+
+TEST_F(WindowPlacementTest, BothRoutinesSwitchTheDrawingScaleToPixelsFirst) {
+  EXPECT_EQ(window.scaleMode(), ScaleMode::Twips);
+  LoadWindowPlacement(window, *settings);  // nothing stored: it still switches
+  EXPECT_EQ(window.scaleMode(), ScaleMode::Pixels);
+
+  Form minimised{"TactoloMain", {0, 0, 4260, 8760}};
+  minimised.setWindowState(1);
+  SaveWindowPlacement(minimised, *settings);  // writes nothing, but switches
+  EXPECT_EQ(minimised.scaleMode(), ScaleMode::Pixels);
+  EXPECT_TRUE(stored().empty());
+}
+
+/// Settings whose reads of one key fail, as a host's store can.
+class FailingReads final : public ISettings {
+ public:
+  explicit FailingReads(MemorySettings& inner, std::string failingKey)
+      : inner_(inner), failingKey_(std::move(failingKey)) {}
+  HostResult<std::string> ReadValue(const std::string& key, const std::string& defaultValue) override {
+    if (key == failingKey_) return HostResult<std::string>::failure("the store is locked");
+    return inner_.ReadValue(key, defaultValue);
+  }
+  HostStatus WriteValue(const std::string& key, const std::string& value) override {
+    return inner_.WriteValue(key, value);
+  }
+  HostResult<std::string> ReadDeviceValue(const std::string& key, const std::string& defaultValue) override {
+    return inner_.ReadDeviceValue(key, defaultValue);
+  }
+  HostStatus WriteDeviceValue(const std::string& key, const std::string& value) override {
+    return inner_.WriteDeviceValue(key, value);
+  }
+
+ private:
+  MemorySettings& inner_;
+  std::string failingKey_;
+};
+
+TEST_F(WindowPlacementTest, BothEdgesAreReadBeforeEitherMoves) {
+  stored()["TactoloMain_L"] = "300";
+  stored()["TactoloMain_T"] = "400";
+  FailingReads failing(helper->settings, "TactoloMain_T");
+  HostSettings failingTop(host, helper, failing);
+  LoadWindowPlacement(window, failingTop);
+  EXPECT_EQ(window.left(), 1000);  // the "_T" read failed after "_L" was read: nothing moves
+  EXPECT_EQ(window.top(), 2000);
+
+  LoadWindowPlacement(window, *settings);
+  EXPECT_EQ(window.left(), 300);
+  EXPECT_EQ(window.top(), 400);
 }
 
 TEST_F(WindowPlacementTest, LoadStopsAtTheFirstUnusableEdge) {
@@ -93,12 +143,39 @@ TEST(StoredNumbers, Int16Parsing) {
   EXPECT_EQ(ParseInt16(""), std::nullopt);
   EXPECT_EQ(ParseInt16("12px"), std::nullopt);
   EXPECT_EQ(ParseInt16("nan"), std::nullopt);
+  EXPECT_EQ(ParseInt16("inf"), std::nullopt);
+  EXPECT_EQ(ParseInt16("1e3"), 1000);
+  EXPECT_EQ(ParseInt16("+12"), 12);
+  EXPECT_EQ(ParseInt16(".5"), 0);
+  EXPECT_EQ(ParseInt16("-"), std::nullopt);
+  EXPECT_EQ(ParseInt16("1e"), std::nullopt);
+  EXPECT_EQ(ParseInt16("1e999"), std::nullopt);
 }
 
-TEST(StoredNumbers, SingleText) {
+TEST(StoredNumbers, HexadecimalIsNoNumber) {
+  EXPECT_EQ(ParseInt16("0x10"), std::nullopt);
+  EXPECT_EQ(ParseInt16("0X1A"), std::nullopt);
+  EXPECT_EQ(ParseInt16("-0x10"), std::nullopt);
+  EXPECT_EQ(ParseInt16("0x1p3"), std::nullopt);
+}
+
+TEST(StoredNumbers, SingleTextIsPlainDecimal) {
   EXPECT_EQ(SingleToText(1440.0f), "1440");
   EXPECT_EQ(SingleToText(-15.0f), "-15");
   EXPECT_EQ(SingleToText(1.5f), "1.5");
+  EXPECT_EQ(SingleToText(0.5f), "0.5");
+  EXPECT_EQ(SingleToText(0.0f), "0");
+  EXPECT_EQ(SingleToText(100000.0f), "100000");
+  EXPECT_EQ(SingleToText(-100000.0f), "-100000");
+  EXPECT_EQ(SingleToText(1e9f), "1000000000");
+}
+
+TEST_F(WindowPlacementTest, APositionFarAwayIsStoredWithoutAnExponent) {
+  window.setLeft(100000);
+  window.setTop(-100000);
+  SaveWindowPlacement(window, *settings);
+  EXPECT_EQ(stored()["TactoloMain_L"], "100000");
+  EXPECT_EQ(stored()["TactoloMain_T"], "-100000");
 }
 
 }  // namespace

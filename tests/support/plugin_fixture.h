@@ -12,7 +12,7 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/headless_host.h"
-#include "shell/plugin_module.h"
+#include "shell/live_module.h"
 
 namespace tactolo::testing {
 
@@ -31,14 +31,15 @@ class PluginFixture : public ::testing::Test {
 
   /// Creates the module, initialises it with the helper and loads the window.
   TactoloMain& loadMain() {
-    module = std::make_unique<PluginModule>(PluginEnvironment{clock, capture, dialogs});
-    module->PluginHelper().attach(helper);
-    module->mainWindow().load();
-    return module->mainWindow();
+    live = std::make_unique<LiveModule>(PluginEnvironment{clock, capture, dialogs});
+    live->module().PluginHelper().attach(helper);
+    live->windows().mainWindow().load();
+    return live->windows().mainWindow();
   }
 
-  MainForm& form() { return module->mainWindow().form(); }
-  BeatVariables& vars() { return module->vars(); }
+  PluginModule& module() { return live->module(); }
+  MainForm& form() { return live->windows().mainWindow().form(); }
+  BeatVariables& vars() { return live->module().vars(); }
 
   /// Queues one spectrum per tick: loud on the ticks listed (1 = first tick
   /// after now), quiet on the others, up to `ticks`.
@@ -53,7 +54,7 @@ class PluginFixture : public ::testing::Test {
   FakeCaptureLibrary capture;
   HeadlessDialogs dialogs;
   std::shared_ptr<HeadlessHelper> helper = std::make_shared<HeadlessHelper>(clock);
-  std::unique_ptr<PluginModule> module;
+  std::unique_ptr<LiveModule> live;
 };
 
 }  // namespace tactolo::testing

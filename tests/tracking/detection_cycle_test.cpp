@@ -37,7 +37,7 @@ TEST_F(DetectionCycleTest, BeatsInTheFirstSecondAreIgnoredButTheHistoryAdvances)
   clock.advance(220);
   EXPECT_TRUE(helper->messages.sent.empty());
   // Tick 10's energy entered the history: it is one tick old now.
-  EXPECT_DOUBLE_EQ(main.simpleMethod.SSEHistory[1], 1.0);
+  EXPECT_DOUBLE_EQ(main.cycle().methods.simple.SSEHistory[1], 1.0);
   clock.advance(1000);
   EXPECT_TRUE(helper->messages.sent.empty());
 }
@@ -75,7 +75,7 @@ TEST_F(DetectionCycleTest, ARefusedBeatMessageDoesNotStopTheCycle) {
   queueTicks(100, {55, 80});
   clock.advance(2000);
   EXPECT_EQ(form().bpmLabel.caption(), "120");
-  EXPECT_EQ(module->eventErrors().size(), 2u);
+  EXPECT_EQ(module().eventErrors().size(), 2u);
   EXPECT_TRUE(vars().Recording);
 }
 

@@ -1,4 +1,4 @@
-#include "shell/host_services.h"
+#include "module/host_services.h"
 
 #include <gtest/gtest.h>
 

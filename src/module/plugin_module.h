@@ -1,25 +1,25 @@
-// The plug-in's module state: one instance per loaded library. It holds the
-// platform services the logic runs on (clock, capture library, dialogs), the
-// host facade (PluginHelper), the shared beat variables and the single window
-// instances, created on first use.
+// The plug-in's module state: one instance per live module of the library,
+// shared by the windows' handlers and the code that works for them. It holds
+// the platform services the logic runs on (clock, capture library, dialogs),
+// the facade over the host's helper object (PluginHelper), the beat
+// variables, the list of loaded windows and the errors of events no caller
+// waits for. The window instances themselves live above, in the shell's
+// registry; code below the windows reaches the main window through
+// mainWindow().
 #pragma once
 
 #include <deque>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "audio/capture_library.h"
-#include "mainwindow/beat_variables.h"
+#include "module/beat_variables.h"
+#include "module/host_services.h"
+#include "module/main_window_access.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
-#include "shell/host_services.h"
 
 namespace tactolo {
-
-class TactoloMain;
-class VUConfigForm;
-class MainWindowHost;
 
 struct PluginEnvironment {
   Clock& clock;
@@ -30,7 +30,6 @@ struct PluginEnvironment {
 class PluginModule {
  public:
   explicit PluginModule(PluginEnvironment environment);
-  ~PluginModule();
   PluginModule(const PluginModule&) = delete;
   PluginModule& operator=(const PluginModule&) = delete;
 
@@ -40,15 +39,12 @@ class PluginModule {
   /// The facade over the host's helper object.
   HostServices& PluginHelper() { return host_; }
   BeatVariables& vars() { return vars_; }
+  const BeatVariables& vars() const { return vars_; }
 
-  /// The main window instance: created on first use, not loaded by this.
-  TactoloMain& mainWindow();
-  bool hasMainWindow() const { return main_ != nullptr; }
-  /// The main window as the host drives it (tool window, project data); one
-  /// object for the module's life, so every ModuleInfo names the same one.
-  std::shared_ptr<MainWindowHost> mainWindowHost();
-  /// The VU configuration editor: created on first use, not loaded by this.
-  VUConfigForm& vuConfigForm();
+  /// The main window as lower layers reach it; std::logic_error until the
+  /// shell has connected its registry.
+  MainWindowAccess& mainWindow();
+  void connectMainWindow(MainWindowAccess& access) { mainWindow_ = &access; }
 
   /// The windows loaded now, by name, in the order they were loaded.
   const std::vector<std::string>& loadedWindows() const { return loadedWindows_; }
@@ -62,15 +58,14 @@ class PluginModule {
   /// show it, while the plug-in keeps running. The newest 100 are kept.
   void reportEventError(const std::string& message);
   const std::deque<std::string>& eventErrors() const { return eventErrors_; }
-  void clearEventErrors() { eventErrors_.clear(); }
+  /// The kept errors, oldest first; forgets them.
+  std::vector<std::string> takeEventErrors();
 
  private:
   PluginEnvironment env_;
   HostServices host_;
   BeatVariables vars_;
-  std::unique_ptr<TactoloMain> main_;
-  std::shared_ptr<MainWindowHost> mainHost_;
-  std::unique_ptr<VUConfigForm> vuConfigForm_;
+  MainWindowAccess* mainWindow_ = nullptr;
   std::vector<std::string> loadedWindows_;
   std::deque<std::string> eventErrors_;
 };

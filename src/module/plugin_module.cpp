@@ -1,0 +1,45 @@
+#include "module/plugin_module.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "platform/names.h"
+
+namespace tactolo {
+
+namespace {
+constexpr std::size_t kKeptEventErrors = 100;
+}  // namespace
+
+PluginModule::PluginModule(PluginEnvironment environment) : env_(environment) {}
+
+MainWindowAccess& PluginModule::mainWindow() {
+  if (mainWindow_ == nullptr) throw std::logic_error("the main window is not connected to the module");
+  return *mainWindow_;
+}
+
+bool PluginModule::isWindowLoaded(const std::string& name) const {
+  return std::any_of(loadedWindows_.begin(), loadedWindows_.end(),
+                     [&](const std::string& loaded) { return sameName(loaded, name); });
+}
+
+void PluginModule::windowLoaded(const std::string& name) {
+  if (!isWindowLoaded(name)) loadedWindows_.push_back(name);
+}
+
+void PluginModule::windowUnloaded(const std::string& name) {
+  std::erase_if(loadedWindows_, [&](const std::string& loaded) { return sameName(loaded, name); });
+}
+
+void PluginModule::reportEventError(const std::string& message) {
+  if (eventErrors_.size() == kKeptEventErrors) eventErrors_.pop_front();
+  eventErrors_.push_back(message);
+}
+
+std::vector<std::string> PluginModule::takeEventErrors() {
+  std::vector<std::string> taken(eventErrors_.begin(), eventErrors_.end());
+  eventErrors_.clear();
+  return taken;
+}
+
+}  // namespace tactolo

@@ -1,0 +1,72 @@
+#include "shell/control_properties.h"
+
+#include <stdexcept>
+
+#include "platform/names.h"
+
+namespace tactolo {
+
+namespace {
+
+[[noreturn]] void noProperty(const std::string& owner, const std::string& property) {
+  throw std::runtime_error(owner + " has no property " + property);
+}
+
+int32_t entryNumber(const std::string& property, std::optional<int32_t> argument) {
+  if (!argument) throw std::runtime_error(property + " needs an entry number");
+  return *argument;
+}
+
+}  // namespace
+
+std::string controlName(const std::string& name, int32_t index) {
+  return index < 0 ? name : name + "(" + std::to_string(index) + ")";
+}
+
+AutomationValue readControlProperty(const Control& control, const std::string& property,
+                                    std::optional<int32_t> argument) {
+  const auto is = [&](const char* name) { return sameName(property, name); };
+  const auto* combo = dynamic_cast<const ComboBox*>(&control);
+  const auto* check = dynamic_cast<const CheckBox*>(&control);
+  const auto* slider = dynamic_cast<const Slider*>(&control);
+  const auto* option = dynamic_cast<const OptionButton*>(&control);
+  const auto* shape = dynamic_cast<const Shape*>(&control);
+  if (is("caption")) return AutomationValue::ofText(control.caption());
+  if (is("enabled")) return AutomationValue::ofBoolean(control.enabled());
+  if (is("visible")) return AutomationValue::ofBoolean(control.visible());
+  if (is("bold")) return AutomationValue::ofBoolean(control.bold());
+  if (is("backcolor")) return AutomationValue::ofColor(control.backColor());
+  if (is("forecolor")) return AutomationValue::ofColor(control.foreColor());
+  if (is("tooltip")) return AutomationValue::ofText(control.toolTip());
+  if (is("value")) {
+    if (check) return AutomationValue::ofInteger(check->value());
+    if (slider) return AutomationValue::ofInteger(slider->value());
+    if (option) return AutomationValue::ofBoolean(option->value());
+  }
+  if (combo) {
+    if (is("text")) return AutomationValue::ofText(combo->text());
+    if (is("listindex")) return AutomationValue::ofInteger(combo->listIndex());
+    if (is("listcount")) return AutomationValue::ofInteger(combo->listCount());
+    if (is("list")) return AutomationValue::ofText(combo->list(entryNumber(property, argument)));
+    if (is("itemdata")) return AutomationValue::ofInteger(combo->itemData(entryNumber(property, argument)));
+  }
+  if (slider && is("min")) return AutomationValue::ofInteger(slider->min());
+  if (slider && is("max")) return AutomationValue::ofInteger(slider->max());
+  if (shape && is("bordercolor")) return AutomationValue::ofColor(shape->borderColor());
+  if (shape && is("fillcolor")) return AutomationValue::ofColor(shape->fillColor());
+  noProperty(controlName(control.name(), control.index()), property);
+}
+
+AutomationValue readFormProperty(const Form& form, const std::string& property) {
+  const auto is = [&](const char* name) { return sameName(property, name); };
+  if (is("caption")) return AutomationValue::ofText(form.caption());
+  if (is("visible")) return AutomationValue::ofBoolean(form.visible());
+  if (is("enabled")) return AutomationValue::ofBoolean(form.enabled());
+  if (is("backcolor")) return AutomationValue::ofColor(form.backColor());
+  if (is("windowstate")) return AutomationValue::ofInteger(form.windowState());
+  if (is("left")) return AutomationValue::ofInteger(form.left());
+  if (is("top")) return AutomationValue::ofInteger(form.top());
+  noProperty(form.name(), property);
+}
+
+}  // namespace tactolo

@@ -1,0 +1,28 @@
+// The properties a host may read of a form or a control (automation.h):
+// what the window shows, typed as the control model holds it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/automation.h"
+#include "platform/control_model.h"
+
+namespace tactolo {
+
+/// A control as its window names it: "startButton", "freqOption(2)".
+std::string controlName(const std::string& name, int32_t index);
+
+/// The property `property` (without regard to case) of `control`;
+/// `argument` is the N of list(N) and itemdata(N). std::runtime_error when
+/// the control has no such property; ControlError for an entry outside the
+/// list.
+AutomationValue readControlProperty(const Control& control, const std::string& property,
+                                    std::optional<int32_t> argument);
+
+/// A property of the window itself: caption, visible, enabled, backcolor,
+/// windowstate, left, top.
+AutomationValue readFormProperty(const Form& form, const std::string& property);
+
+}  // namespace tactolo

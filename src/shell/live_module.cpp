@@ -1,0 +1,30 @@
+#include "shell/live_module.h"
+
+#include "shell/main_window_host.h"
+
+namespace tactolo {
+
+LiveModule::LiveModule(PluginEnvironment environment)
+    : module_(environment), windows_(module_), slot_(std::make_shared<ModuleSlot>(*this)) {}
+
+LiveModule::~LiveModule() { slot_->end(); }
+
+std::shared_ptr<MainWindowHost> LiveModule::mainWindowHost() {
+  if (!mainHost_) mainHost_ = std::make_shared<MainWindowHost>(slot_);
+  return mainHost_;
+}
+
+std::vector<std::string> LiveModule::shutdown() {
+  // The slot ends first: a host that calls an old object from inside a close
+  // handler (through its capture library) finds the module ended.
+  slot_->end();
+  return windows_.unloadAll();
+}
+
+ModuleCall::ModuleCall(const ModuleSlot& slot) : live_(slot.live_ ? *slot.live_ : throw LibraryShutDown()) {
+  ++live_.activeCalls_;
+}
+
+ModuleCall::~ModuleCall() { --live_.activeCalls_; }
+
+}  // namespace tactolo

@@ -1,0 +1,246 @@
+// The module's lifetime across the library entry: objects a host keeps after
+// tactolo_shutdown(), a module started again, other platform services, and
+// close handlers that raise while the module ends.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "support/library_fixture.h"
+
+namespace tactolo::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+constexpr const char* kShutDown = "the Tactolo library has been shut down";
+
+/// Collects every call's result and expects each to be the shutdown failure.
+class EndedCalls {
+ public:
+  template <class T>
+  void expect(const char* member, const HostResult<T>& result) {
+    ++count;
+    EXPECT_FALSE(result.ok) << member;
+    EXPECT_EQ(result.error, kShutDown) << member;
+  }
+  int count = 0;
+};
+
+void callEveryMember(EndedCalls& calls, IclsLMQPlugIn& plugin, std::shared_ptr<ILMQPluginHelper> helper) {
+  std::string title = "Lumacue", file = "tactolo";
+  int32_t msg = 1, arg1 = 2, arg2 = 3;
+  calls.expect("Disable", plugin.Disable());
+  calls.expect("Enable", plugin.Enable());
+  calls.expect("Configure", plugin.Configure());
+  calls.expect("Init", plugin.Init(title, file, std::move(helper)));
+  calls.expect("MessageHandle", plugin.MessageHandle(msg, arg1, arg2));
+  calls.expect("PluginName", plugin.PluginName());
+  calls.expect("Term", plugin.Term());
+  calls.expect("ModuleInfo", plugin.ModuleInfo());
+}
+
+void callEveryMember(EndedCalls& calls, IExternalWindow& window) {
+  int32_t state = 0;
+  calls.expect("isOpen", window.isOpen());
+  calls.expect("loadWindow", window.loadWindow());
+  calls.expect("unloadWindow", window.unloadWindow());
+  calls.expect("hideWindow", window.hideWindow());
+  calls.expect("showWindow", window.showWindow());
+  calls.expect("WindowState", window.WindowState());
+  calls.expect("SetWindowState", window.SetWindowState(state));
+}
+
+void callEveryMember(EndedCalls& calls, ILMQTool& tool) {
+  calls.expect("ClearProjectData", tool.ClearProjectData());
+  calls.expect("LoadProjectData", tool.LoadProjectData());
+  calls.expect("SaveProjectData", tool.SaveProjectData());
+  calls.expect("AskToSaveProjectData", tool.AskToSaveProjectData());
+  calls.expect("SetViewMode", tool.SetViewMode(1));
+}
+
+void callEveryMember(EndedCalls& calls, ICommandServer& commands) {
+  std::string first = "Tactolo On", second = "do";
+  int32_t value = 0;
+  std::shared_ptr<IHostObject> stream, additionalData;
+  calls.expect("Name", commands.Name());
+  calls.expect("GetFirstOptions", commands.GetFirstOptions());
+  calls.expect("GetSecondOptions", commands.GetSecondOptions(first));
+  calls.expect("ExecuteCommand", commands.ExecuteCommand(first, second, value, stream, additionalData));
+}
+
+void callEveryMember(EndedCalls& calls, IPluginAutomation& user) {
+  const ControlId start{"startButton"};
+  calls.expect("click", user.click("TactoloMain", start));
+  calls.expect("select", user.select("TactoloMain", {"methodBox"}, 1));
+  calls.expect("check", user.check("TactoloMain", {"sendBeatCheck"}, 0));
+  calls.expect("slide", user.slide("TactoloMain", {"gainSlider"}, 60));
+  calls.expect("type", user.type("TactoloMain", {"bpmLabel"}, "120"));
+  calls.expect("close", user.close("TactoloMain"));
+  calls.expect("formProperty", user.formProperty("TactoloMain", "caption"));
+  calls.expect("controlProperty", user.controlProperty("TactoloMain", start, "caption", std::nullopt));
+  calls.expect("state", user.state("Recording"));
+  calls.expect("timer", user.timer("beatTimer"));
+  calls.expect("takeEventErrors", user.takeEventErrors());
+}
+
+class LibraryLifetimeTest : public LibraryFixture {};
+
+TEST_F(LibraryLifetimeTest, EveryObjectHandedOutFailsCleanlyAfterShutdown) {
+  auto plugin = createPlugin(services());
+  auto user = takeAutomation();
+  auto info = plugin->ModuleInfo().value;
+  init(*plugin);
+  ASSERT_TRUE(info->toolWindow->loadWindow().ok);
+  ASSERT_TRUE(info->toolWindow->showWindow().ok);
+  ASSERT_TRUE(user->click("TactoloMain", {"startButton"}).ok);
+  ASSERT_NE(fake.runningChannel(), 0u);
+
+  EXPECT_EQ(endModule(), "");
+  // The close handlers ran: the device is free, the capture over.
+  EXPECT_EQ(fake.initialisedDevice(), std::nullopt);
+  EXPECT_EQ(fake.runningChannel(), 0u);
+  // Nothing in the library keeps the host's helper any more.
+  EXPECT_EQ(helper.use_count(), 1);
+
+  const auto callsBefore = fake.calls().size();
+  EndedCalls calls;
+  callEveryMember(calls, *plugin, helper);
+  callEveryMember(calls, *info->toolWindow);
+  callEveryMember(calls, *info->projectTool);
+  callEveryMember(calls, *info->commandServer);
+  callEveryMember(calls, *user);
+  EXPECT_EQ(calls.count, 8 + 7 + 5 + 4 + 11);
+  // They touched nothing: no capture call, no dialog, no clock event.
+  EXPECT_EQ(fake.calls().size(), callsBefore);
+  EXPECT_TRUE(dialogs.records().empty());
+  EXPECT_EQ(clock.nextDueMs(), std::nullopt);
+}
+
+TEST_F(LibraryLifetimeTest, ACreateAfterShutdownStartsAFreshModuleAndOldObjectsStayEnded) {
+  auto oldPlugin = createPlugin(services());
+  init(*oldPlugin);
+  auto oldWindow = oldPlugin->ModuleInfo().value->toolWindow;
+  ASSERT_TRUE(oldWindow->loadWindow().ok);
+  EXPECT_EQ(endModule(), "");
+
+  auto plugin = createPlugin(services());
+  auto info = plugin->ModuleInfo();
+  ASSERT_TRUE(info.ok) << info.error;
+  EXPECT_NE(info.value->toolWindow, oldWindow);
+  // A fresh module: no helper yet, the window not loaded.
+  EXPECT_FALSE(info.value->toolWindow->isOpen().value);
+  EXPECT_FALSE(info.value->toolWindow->loadWindow().ok);
+  init(*plugin);
+  EXPECT_TRUE(info.value->toolWindow->loadWindow().ok);
+  EXPECT_TRUE(info.value->toolWindow->isOpen().value);
+  EXPECT_EQ(oldWindow->isOpen().error, kShutDown);
+  EXPECT_EQ(oldPlugin->PluginName().error, kShutDown);
+}
+
+TEST_F(LibraryLifetimeTest, OtherPlatformServicesAreRefusedWhileAModuleLives) {
+  VirtualClock otherClock;
+  FakeCaptureLibrary otherCapture;
+  otherCapture.addDevice({"USB Audio", true, {{"Mic", true}}});
+  HeadlessDialogs otherDialogs;
+  const PlatformServices other{&otherClock, &otherCapture, &otherDialogs};
+
+  auto plugin = createPlugin(services());
+  std::shared_ptr<IclsLMQPlugIn> refused;
+  char error[256] = "";
+  EXPECT_EQ(create(kProgId, &other, &refused, error, sizeof error), 0);
+  EXPECT_THAT(error, HasSubstr("other platform services"));
+  EXPECT_EQ(refused, nullptr);
+  PlatformServices mixed = services();
+  mixed.dialogs = &otherDialogs;
+  EXPECT_EQ(create(kProgId, &mixed, &refused, error, sizeof error), 0);
+  // The same services, or none, give another object of the same module.
+  EXPECT_EQ(create(kProgId, nullptr, &refused, error, sizeof error), 1) << error;
+  const PlatformServices same = services();
+  EXPECT_EQ(create(kProgId, &same, &refused, error, sizeof error), 1) << error;
+  EXPECT_EQ(refused->ModuleInfo().value->toolWindow, plugin->ModuleInfo().value->toolWindow);
+
+  // After shutdown the other services start the next module, and it runs on
+  // them: the window lists the other back-end's device.
+  EXPECT_EQ(endModule(), "");
+  auto next = createPlugin(other);
+  auto user = takeAutomation();
+  init(*next);
+  ASSERT_TRUE(next->ModuleInfo().value->toolWindow->loadWindow().ok);
+  EXPECT_EQ(user->controlProperty("TactoloMain", {"devicesBox"}, "text", std::nullopt).value.text,
+            "USB Audio");
+  EXPECT_EQ(otherCapture.initialisedDevice(), 0);
+  EXPECT_EQ(fake.initialisedDevice(), std::nullopt);
+  EXPECT_EQ(endModule(), "");
+  EXPECT_EQ(otherCapture.initialisedDevice(), std::nullopt);
+}
+
+TEST_F(LibraryLifetimeTest, ACloseHandlerThatRaisesDuringShutdownIsReportedAndTheModuleEnds) {
+  auto plugin = createPlugin(services());
+  init(*plugin);
+  auto window = plugin->ModuleInfo().value->toolWindow;
+  ASSERT_TRUE(window->loadWindow().ok);
+  capture.raiseOnNextCall("RecordFree", "the device is gone");
+
+  const std::string failure = endModule();
+  EXPECT_THAT(failure, HasSubstr("the device is gone"));
+  EXPECT_EQ(window->isOpen().error, kShutDown);
+  // Nothing of the ended module is left on the clock.
+  EXPECT_EQ(clock.nextDueMs(), std::nullopt);
+  auto again = createPlugin(services());
+  EXPECT_FALSE(again->ModuleInfo().value->toolWindow->isOpen().value);
+}
+
+/// Dialogs whose message box runs a host action while it is shown.
+class ActingDialogs final : public DialogService {
+ public:
+  DialogAnswer messageBox(const std::string& text, const std::string& title, MessageIcon icon,
+                          MessageButtons buttons) override {
+    if (whileShown) whileShown();
+    return recorder.messageBox(text, title, icon, buttons);
+  }
+  std::optional<std::string> fileSave(const FileSaveRequest& request) override {
+    return recorder.fileSave(request);
+  }
+  std::optional<uint32_t> chooseColor(uint32_t initialColor) override {
+    return recorder.chooseColor(initialColor);
+  }
+  std::function<void()> whileShown;
+  HeadlessDialogs recorder;
+};
+
+TEST_F(LibraryLifetimeTest, AShutdownWhileACallRunsIsRefusedAndEndsNothing) {
+  ActingDialogs acting;
+  auto plugin = createPlugin(PlatformServices{&clock, &capture, &acting});
+  init(*plugin);
+  auto window = plugin->ModuleInfo().value->toolWindow;
+  std::string duringCall;
+  acting.whileShown = [&] { duringCall = endModule(); };
+
+  int32_t state = 2;
+  auto set = window->SetWindowState(state);
+  EXPECT_TRUE(set.ok) << set.error;
+  EXPECT_THAT(duringCall, HasSubstr("still running"));
+  EXPECT_EQ(window->WindowState().value, 2);
+  acting.whileShown = nullptr;
+  EXPECT_EQ(endModule(), "");
+  EXPECT_EQ(window->WindowState().error, kShutDown);
+}
+
+TEST_F(LibraryLifetimeTest, TheAutomationInterfaceNeedsALiveModule) {
+  std::shared_ptr<IPluginAutomation> user;
+  char error[256] = "";
+  EXPECT_EQ(automation(&user, error, sizeof error), 0);
+  EXPECT_THAT(error, HasSubstr("create the plug-in object first"));
+  createPlugin(services());
+  EXPECT_EQ(automation(nullptr, error, sizeof error), 0);
+  EXPECT_EQ(automation(&user, error, sizeof error), 1) << error;
+  EXPECT_TRUE(user->state("Recording").ok);
+  // Ending a module twice, or when none lives, is no failure.
+  EXPECT_EQ(endModule(), "");
+  EXPECT_EQ(endModule(), "");
+  EXPECT_EQ(automation(&user, error, sizeof error), 0);
+}
+
+}  // namespace
+}  // namespace tactolo::testing
