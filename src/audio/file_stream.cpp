@@ -56,9 +56,13 @@ void AudioFileDecoder::breakOff(const char* why) {
   char after[64];
   std::snprintf(after, sizeof after,
                 " breaks off after %.3f s: ", static_cast<double>(file_.framesRead()) / file_.sampleRate());
-  error_.assign(name_).append(after).append(why);
-  std::replace(error_.begin(), error_.end(), '\n', ' ');
-  std::replace(error_.begin(), error_.end(), '\r', ' ');
+  error_.assign(name_).append(after);
+  // The reason on one line; the name stays as it is (it is escaped where it
+  // is printed).
+  const std::size_t reason = error_.size();
+  error_.append(why);
+  std::replace(error_.begin() + static_cast<std::ptrdiff_t>(reason), error_.end(), '\n', ' ');
+  std::replace(error_.begin() + static_cast<std::ptrdiff_t>(reason), error_.end(), '\r', ' ');
   fileEnded_ = true;
 }
 

@@ -232,12 +232,17 @@ TEST_F(BadInputTest, OptionValuesAreTakenOnlyAsDocumented) {
 
 TEST_F(BadInputTest, SourceNamesAreEscapedOnOneLineAndInValidJson) {
   // A line break, a byte that is not UTF-8, and an "é" that is.
+  // Cut short, the file also gets a warning that names it.
   const std::string name = "two\nlines\xFF caf\xC3\xA9.wav";
-  const std::string path = sound(name, clickTrack(1.0));
+  const std::string path = sound(name, clickTrack(2.0));
+  fs::resize_file(path, fs::file_size(path) / 2);
   const CommandRun json = runTactolo("analyze " + shellQuoted(path) + " --json");
   ASSERT_EQ(json.status, 0) << json.err;
   EXPECT_THAT(json.out, HasSubstr("two\\nlines\xEF\xBF\xBD caf\xC3\xA9.wav\""));
   for (const char c : json.out) EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20);
+  EXPECT_THAT(json.err, StartsWith("tactolo: warning: audio file '" + folder_.string() +
+                                   "/two\\nlines\\xff caf\xC3\xA9.wav' breaks off after "));
+  EXPECT_EQ(json.err.find('\n'), json.err.size() - 1) << json.err;
 
   const std::string missing = (folder_ / "gone\r\n\x1B[2J\xC0.wav").string();
   const CommandRun run = runTactolo("analyze " + shellQuoted(missing));

@@ -24,7 +24,6 @@ namespace tactolo::testing {
 namespace {
 
 using ::testing::HasSubstr;
-using ::testing::MatchesRegex;
 
 /// A tone with a little hiss, so that encoders have something to pack.
 double toneAndHiss(int i, int channel) {
@@ -203,21 +202,6 @@ TEST_F(SoundFileTest, WhatIsNotARegularFileIsRefusedWithoutWaiting) {
     }
   }
   ::close(writer);
-}
-
-TEST_F(SoundFileTest, PlayingAgainGoesBackToTheStart) {
-  const auto path = write("again.flac", 44100, 2, 30000, toneAndHiss, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
-  AudioFileDecoder decoder(path);
-  std::vector<float> first(2 * 500);
-  std::vector<float> again(2 * 500);
-  ASSERT_EQ(decoder.read(first.data(), 500), 500u);
-  std::vector<float> rest(2 * 40000);
-  EXPECT_EQ(decoder.read(rest.data(), 40000), 29500u);
-  EXPECT_TRUE(decoder.finished());
-  decoder.rewind();
-  EXPECT_FALSE(decoder.finished());
-  ASSERT_EQ(decoder.read(again.data(), 500), 500u);
-  EXPECT_EQ(first, again);
 }
 
 }  // namespace
