@@ -14,6 +14,7 @@ if [ "${1:-}" = "--sanitize" ]; then
   build=build-sanitize
   flags=(-DCMAKE_BUILD_TYPE=Debug -DTACTOLO_WERROR=ON -DTACTOLO_SANITIZE=ON -DTACTOLO_BENCHMARKS=OFF)
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+  export LSAN_OPTIONS="suppressions=$(pwd)/scripts/lsan.supp:print_suppressions=0"
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 fi
 cmake -S . -B "$build" "${flags[@]}"

@@ -9,41 +9,10 @@
 #include "platform/dialogs.h"
 #include "platform/headless_host.h"
 #include "plugin_library.h"
+#include "text_escape.h"
 
 namespace tactolo::app {
 namespace {
-
-std::string jsonString(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (c < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
 
 constexpr const char* kMain = "TactoloMain";
 
@@ -70,11 +39,11 @@ AnalyzeResult analyze(const AnalyzeOptions& options) {
   FilePlaybackLibrary capture(
       clock, {PlaybackDevice::fromSource(options.source, options.source, options.generatedSeconds)});
   // Opening the device once first reports a bad source as itself, not as a
-  // capture that would not start.
+  // capture that would not start. The device keeps its source open, so that
+  // standard input is read once.
   if (!capture.RecordInit(0)) {
     throw std::runtime_error(capture.loadError());
   }
-  const int64_t durationMs = capture.durationMs().value_or(0);
   capture.RecordFree();
   HeadlessDialogs dialogs;
   auto helper = std::make_shared<HeadlessHelper>(clock);
@@ -114,10 +83,11 @@ AnalyzeResult analyze(const AnalyzeOptions& options) {
       throw std::runtime_error("cannot analyse " + options.source + ": " + why);
     }
 
-    result.durationSeconds = static_cast<double>(durationMs) / 1000.0;
     std::size_t reported = 0;
     const auto& sent = helper->messages.sent;
-    while (clock.nowMs() < durationMs) {
+    // Until the audio has played to where its decoder ended, whatever length
+    // a header announced.
+    while (capture.playing()) {
       clock.advance(20);
       if (reported == sent.size()) continue;
       const std::string bpm = require(automation->controlProperty(kMain, {"bpmLabel"}, "caption", {})).text;
@@ -125,8 +95,9 @@ AnalyzeResult analyze(const AnalyzeOptions& options) {
         result.beats.push_back({static_cast<double>(sent[reported].atMs) / 1000.0, bpm});
       }
     }
-    // A file that breaks off while playing is heard as silence from there.
-    if (!capture.loadError().empty()) result.errors.push_back(capture.loadError());
+    result.durationSeconds = static_cast<double>(capture.decodedMs().value_or(0)) / 1000.0;
+    // A file that broke off is analysed as far as it decoded.
+    if (!capture.loadError().empty()) result.errors.push_back("warning: " + capture.loadError());
     require(automation->click(kMain, {"startButton"}));
     for (auto& e : require(automation->takeEventErrors())) result.errors.push_back(std::move(e));
   }

@@ -1,40 +1,61 @@
 // The tactolo command line: headless runs of the plug-in.
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <system_error>
 
 #include "analyze.h"
+#include "cli_values.h"
+#include "output.h"
 #include "plugin_library.h"
 #include "script_runner.h"
+#include "text_escape.h"
 
 namespace {
 
-int runAnalyze(const tactolo::app::AnalyzeOptions& options) {
+/// Exit status when standard output cannot be written.
+constexpr int kOutputFailed = 1;
+/// Exit status for bad input: a source, a script or an option.
+constexpr int kBadInput = 2;
+
+/// One line on standard error, escaped so that it stays one line.
+void printError(const std::string& message) {
+  std::cerr << "tactolo: " << tactolo::app::escapeLine(message) << '\n';
+}
+
+int runAnalyze(const tactolo::app::AnalyzeOptions& options, std::ostream& out) {
   try {
     const auto result = tactolo::app::analyze(options);
     if (options.json) {
-      tactolo::app::printJson(options, result, std::cout);
+      tactolo::app::printJson(options, result, out);
     } else {
-      tactolo::app::printText(result, std::cout);
+      tactolo::app::printText(result, out);
     }
-    for (const auto& e : result.errors) std::cerr << "tactolo: " << e << '\n';
+    for (const auto& e : result.errors) printError(e);
     return 0;
   } catch (const std::exception& e) {
-    std::cerr << "tactolo: " << e.what() << '\n';
-    return 2;
+    printError(e.what());
+    return kBadInput;
   }
 }
 
-int runScriptFile(const std::string& file) {
+int runScriptFile(const std::string& file, std::ostream& out) {
   const std::string plugin = tactolo::app::defaultPluginPath();
-  if (file == "-") return tactolo::app::runScript(std::cin, "-", plugin, std::cout, std::cerr);
+  const std::string name = tactolo::app::escapeLine(file);
+  if (file == "-") return tactolo::app::runScript(std::cin, name, plugin, out, std::cerr);
+  std::error_code error;
+  if (std::filesystem::is_directory(file, error)) {
+    printError("cannot read the script " + file + ": it is a folder");
+    return kBadInput;
+  }
   std::ifstream in(file);
   if (!in) {
-    std::cerr << "tactolo: cannot read the script " << file << '\n';
-    return 2;
+    printError("cannot read the script " + file);
+    return kBadInput;
   }
-  return tactolo::app::runScript(in, file, plugin, std::cout, std::cerr);
+  return tactolo::app::runScript(in, name, plugin, out, std::cerr);
 }
 
 }  // namespace
@@ -44,6 +65,7 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
 
   tactolo::app::AnalyzeOptions analyze;
+  std::string gain;
   std::string maxBpm;
   auto* analyzeCommand =
       app.add_subcommand("analyze", "Find the beats of an audio file or of a generated source (synth:BPM)");
@@ -56,8 +78,7 @@ int main(int argc, char** argv) {
                                 : "only method 1 (simple sound energy) is available so far, not " + value;
           },
           "1", "METHOD"));
-  analyzeCommand->add_option("--gain", analyze.gain, "Gain slider position 0..100")
-      ->check(CLI::Range(0, 100));
+  analyzeCommand->add_option("--gain", gain, "Gain slider position 0..100");
   analyzeCommand->add_option("--max-bpm", maxBpm, "Maximum tempo 30..300, or off");
   analyzeCommand->add_flag("--json", analyze.json, "Print one JSON document");
 
@@ -70,33 +91,37 @@ int main(int argc, char** argv) {
 
   try {
     app.parse(argc, argv);
-    if (!maxBpm.empty()) {
-      if (maxBpm == "off") {
-        analyze.maxBpmOff = true;
-      } else {
-        std::size_t used = 0;
-        int value = -1;
-        try {
-          value = std::stoi(maxBpm, &used);
-        } catch (const std::exception&) {
-          used = 0;
-        }
-        if (used != maxBpm.size() || value < 30 || value > 300) {
-          throw CLI::ValidationError("--max-bpm", "must be 30..300 or off, not " + maxBpm);
-        }
-        analyze.maxBpm = value;
-      }
+    using tactolo::app::parseOptionValue;
+    if (analyzeCommand->count("--gain") > 0)
+      analyze.gain = static_cast<int>(*parseOptionValue("--gain", gain, 0, 100));
+    if (analyzeCommand->count("--max-bpm") > 0) {
+      const auto value = parseOptionValue("--max-bpm", maxBpm, 30, 300, "off");
+      analyze.maxBpmOff = !value;
+      if (value) analyze.maxBpm = static_cast<int>(*value);
     }
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    std::cerr << "tactolo: " << e.what() << '\n';
-    return 2;
+    printError(e.what());
+    return kBadInput;
+  } catch (const tactolo::app::OptionValueError& e) {
+    printError(e.what());
+    return kBadInput;
   }
 
-  if (*analyzeCommand) return runAnalyze(analyze);
-  if (*scriptCommand) return runScriptFile(scriptFile);
-  return 2;
+  // A closed pipe or a full disk on standard output is reported, not passed
+  // over; a script's transcript goes out line by line as it runs.
+  tactolo::app::ignoreBrokenPipes();
+  tactolo::app::CheckedOutput output(/*lineBuffered=*/static_cast<bool>(*scriptCommand));
+  std::ostream out(&output);
+  int status = kBadInput;
+  if (*analyzeCommand) status = runAnalyze(analyze, out);
+  if (*scriptCommand) status = runScriptFile(scriptFile, out);
+  if (!output.finish()) {
+    printError(output.errorMessage());
+    return kOutputFailed;
+  }
+  return status;
 }

@@ -82,7 +82,8 @@ int ScriptRunner::run(const std::string& pluginPath) {
 }
 
 bool ScriptRunner::runWhile(const std::function<bool()>& keepGoing) {
-  while (!stopped_ && next_ < lines_.size() && keepGoing()) {
+  // Once the transcript cannot be written, running on is of no use.
+  while (!stopped_ && out_.good() && next_ < lines_.size() && keepGoing()) {
     const std::size_t lineNumber = ++next_;
     const std::string& line = lines_[lineNumber - 1];
     if (isSkippedLine(line)) continue;
@@ -99,6 +100,7 @@ bool ScriptRunner::runWhile(const std::function<bool()>& keepGoing) {
       print(std::string("error: ") + e.what());
     }
     reportEventErrors();
+    if (auto broken = world_->capture.takeSourceBreak()) print("warning: " + *broken);
   }
   return !stopped_;
 }
@@ -211,8 +213,10 @@ void ScriptRunner::store(const Args& args) {
 
 void ScriptRunner::file(const Args& args) {
   expectCount(args, 2, 2, "file \"NAME\", the file's lines, then a line end");
-  const fs::path name = args[1].text;
-  if (name.empty() || name.is_absolute())
+  // Lexically: a name whose ".." climb out of the folder, or an absolute
+  // one, would write elsewhere.
+  const fs::path name = fs::path(args[1].text).lexically_normal();
+  if (name.empty() || name.has_root_path() || *name.begin() == ".." || name == ".")
     throw ScriptSyntaxError("file needs a name inside the project folder");
   std::string content;
   bool ended = false;

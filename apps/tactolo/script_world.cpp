@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "signal_cleanup.h"
+
 namespace tactolo::app {
 
 ProjectFolder::ProjectFolder() {
@@ -14,9 +16,11 @@ ProjectFolder::ProjectFolder() {
   }
   temporary_ = pattern;
   path_ = temporary_;
+  removeOnSignal(temporary_);
 }
 
 ProjectFolder::~ProjectFolder() {
+  forgetOnSignal();
   std::error_code ignored;
   std::filesystem::remove_all(temporary_, ignored);
 }

@@ -47,7 +47,8 @@ class ScriptDialogs final : public DialogService {
 };
 
 /// The host's project folder: a fresh temporary folder unless the script
-/// names one; the temporary one is removed with this object.
+/// names one; the temporary one is removed with this object, or by SIGINT or
+/// SIGTERM should one end the process first.
 class ProjectFolder {
  public:
   ProjectFolder();

@@ -126,11 +126,13 @@ int64_t DecodedAudio::durationMs() const {
 
 DecodedAudio loadAudioFile(const std::string& path) {
   AudioFileDecoder decoder(path);
-  // As long as the header says, plus room for the resampler's rounding; grown
-  // should the header be wrong.
-  constexpr int64_t kMaxReservedFrames = int64_t{1} << 28;
-  std::size_t capacity =
-      static_cast<std::size_t>(std::clamp<int64_t>(decoder.expectedFrames(), 0, kMaxReservedFrames)) + 64;
+  // As long as the header says, up to a minute (a header may claim far more
+  // than the file holds), plus room for the resampler's rounding; grown as
+  // the audio goes on.
+  constexpr int64_t kMaxReservedFrames = int64_t{60} * kCaptureRate;
+  std::size_t capacity = static_cast<std::size_t>(std::clamp<int64_t>(
+                             decoder.expectedFrames().value_or(kMaxReservedFrames), 0, kMaxReservedFrames)) +
+                         64;
   DecodedAudio audio;
   audio.samples.resize(2 * capacity);
   std::size_t frames = 0;

@@ -23,8 +23,10 @@ struct DecodedAudio {
 /// Decodes an audio file (any format libsndfile reads: WAV, FLAC, Ogg, ...).
 /// Other sample rates are resampled to 44100 Hz, mono is copied to both
 /// channels, and of more than two channels the first two are kept.
-/// Throws std::runtime_error naming the file when it is missing, unreadable
-/// or not audio.
+/// Throws std::runtime_error naming the file when it is missing, not a
+/// regular file, unreadable or not audio, or breaks off part-way (see
+/// AudioFileDecoder). Memory grows with the audio: for playback, stream a
+/// file with FileStream instead.
 DecodedAudio loadAudioFile(const std::string& path);
 
 /// A drum pattern at `bpm` beats per minute, `seconds` long: a strong kick on

@@ -2,6 +2,7 @@
 // computed from the newest frames of a FrameReader.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -15,10 +16,19 @@ namespace tactolo {
 /// float frames.
 constexpr int32_t kFftRequestBytes = kFftSize * 2 * static_cast<int32_t>(sizeof(float));
 
+/// Makes `count` samples safe to analyse: NaN and infinities become 0 and
+/// everything else is clipped to [-1, 1]. A source may hold anything (a
+/// float file with a NaN, bursts of 1e30): one such sample would otherwise
+/// poison the spectrum, and through it the detection history, for long
+/// after.
+void sanitizeSamples(float* samples, std::size_t count);
+
 /// Turns the newest frames of a stream into the results of ChannelGetData
-/// (kDataFft2048) and ChannelGetLevel. Holds its own SpectrumAnalyzer and a
-/// frame buffer made in the constructor: no call allocates. Not for use by
-/// two threads at once.
+/// (kDataFft2048) and ChannelGetLevel. Every back-end answers through this
+/// class, so that the samples of every back-end go through
+/// sanitizeSamples() before the spectrum and the level see them. Holds its
+/// own SpectrumAnalyzer and a frame buffer made in the constructor: no call
+/// allocates. Not for use by two threads at once.
 class CaptureAnalysis {
  public:
   CaptureAnalysis();

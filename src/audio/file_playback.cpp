@@ -44,9 +44,9 @@ bool FilePlaybackLibrary::fail(int32_t code) {
   return false;
 }
 
-std::optional<int64_t> FilePlaybackLibrary::durationMs() const {
+std::optional<int64_t> FilePlaybackLibrary::decodedMs() const {
   if (stream_) {
-    return stream_->durationMs();
+    return (stream_->decodedFrames() * 1000 + kCaptureRate - 1) / kCaptureRate;
   }
   if (!audio_) {
     return std::nullopt;
@@ -70,12 +70,16 @@ std::optional<int64_t> FilePlaybackLibrary::playedMs() const {
   return std::max<TimeMs>(clock_.nowMs() - startMs_, 0);
 }
 
-bool FilePlaybackLibrary::ended() const {
+bool FilePlaybackLibrary::playing() {
   if (running_ == 0) {
     return false;
   }
-  const int64_t frames = stream_ ? stream_->expectedFrames() : static_cast<int64_t>(audio_->frameCount());
-  return playedFrames() >= frames;
+  const int64_t played = playedFrames();
+  if (stream_) {
+    stream_->advanceTo(played);
+    return !stream_->ended();
+  }
+  return played < static_cast<int64_t>(audio_->frameCount());
 }
 
 uint32_t FilePlaybackLibrary::GetVersion() {
@@ -120,11 +124,10 @@ bool FilePlaybackLibrary::RecordInit(int32_t device) {
     return fail(kErrorDevice);
   }
   PlaybackDevice& chosen = devices_[static_cast<std::size_t>(device)];
-  std::unique_ptr<FileStream> stream;
   try {
-    if (!chosen.audio && streamed(chosen.source)) {
-      stream = std::make_unique<FileStream>(chosen.source);
-    } else if (!chosen.audio) {
+    if (!chosen.audio && !chosen.stream && streamed(chosen.source)) {
+      chosen.stream = std::make_shared<FileStream>(chosen.source);
+    } else if (!chosen.audio && !chosen.stream) {
       chosen.audio =
           std::make_shared<const DecodedAudio>(parseSource(chosen.source, chosen.generatedSeconds));
     }
@@ -134,7 +137,7 @@ bool FilePlaybackLibrary::RecordInit(int32_t device) {
   }
   loadError_.clear();
   audio_ = chosen.audio;
-  stream_ = std::move(stream);
+  stream_ = chosen.stream;
   initialised_ = device;
   inputOn_ = true;
   error_ = kErrorOk;

@@ -18,13 +18,18 @@ namespace tactolo {
 
 /// A playback device: a name and its audio. The audio is either given
 /// decoded, or as a source description (see parseSource()) that is opened
-/// when the device is initialised with RecordInit, so that listing many
-/// devices costs nothing. A generated source is then decoded whole; an audio
-/// file is streamed: decoded bit by bit as it plays (see FileStream).
+/// when the device is first initialised with RecordInit, so that listing
+/// many devices costs nothing. A generated source is then decoded whole; an
+/// audio file (or kStandardInput) is streamed: decoded bit by bit as it
+/// plays (see FileStream). Either is kept with the device, so that a source
+/// is opened once however often the device is initialised: standard input
+/// can only be read once.
 struct PlaybackDevice {
   std::string name;
   /// Decoded audio; when empty, `source` is opened at RecordInit.
   std::shared_ptr<const DecodedAudio> audio;
+  /// The streamed file, once opened.
+  std::shared_ptr<FileStream> stream;
   /// Source description, used when `audio` is empty.
   std::string source;
   /// Length of generated signals decoded from `source`, in seconds.
@@ -44,7 +49,9 @@ struct PlaybackDevice {
 /// kFftSize of them and ChannelGetLevel the newest kLevelFrames, frames
 /// before the start and past the end of the audio being silence. On a
 /// VirtualClock a whole file is thus analysed as fast as the clock is
-/// advanced.
+/// advanced: a driver advances it while playing() holds. A file's audio ends
+/// where its decoder ends (the end of its data, or a read error), whatever
+/// length its header announced.
 ///
 /// A source that fails to open or decode at RecordInit makes RecordInit fail
 /// with kErrorNotAvailable; loadError() then holds the message. A streamed
@@ -56,14 +63,20 @@ class FilePlaybackLibrary final : public CaptureLibrary {
  public:
   FilePlaybackLibrary(const Clock& clock, std::vector<PlaybackDevice> devices);
 
-  /// Length of the initialised device's audio in milliseconds; nullopt when
-  /// no device is initialised.
-  std::optional<int64_t> durationMs() const;
+  /// True while a capture runs and its audio has not yet played to its end
+  /// at the clock's time: false once the last frame has played (a streamed
+  /// file's end is found by decoding on to the playback position), and while
+  /// no capture runs. A driver of the clock runs until this turns false.
+  bool playing();
+  /// Milliseconds of the initialised device's audio decoded so far (rounded
+  /// up): of a streamed file, what has been decoded up to the playback
+  /// position, and its whole length once playing() has turned false at its
+  /// end; of a generated source, its length. nullopt when no device is
+  /// initialised.
+  std::optional<int64_t> decodedMs() const;
   /// Milliseconds of audio played by now by the running capture; nullopt when
   /// none runs.
   std::optional<int64_t> playedMs() const;
-  /// True while a capture runs and its audio has played to the end.
-  bool ended() const;
   /// Message of the last failure to decode a source: at RecordInit, or while
   /// the initialised device's file played ("" if none).
   const std::string& loadError() const;
@@ -94,7 +107,7 @@ class FilePlaybackLibrary final : public CaptureLibrary {
   CaptureAnalysis analysis_;
   std::optional<int32_t> initialised_;
   std::shared_ptr<const DecodedAudio> audio_;  // of the initialised device, decoded
-  std::unique_ptr<FileStream> stream_;         // or streamed from its file
+  std::shared_ptr<FileStream> stream_;         // or streamed from its file
   bool inputOn_ = true;
   ChannelHandle running_ = 0;
   ChannelHandle lastHandle_ = 0;

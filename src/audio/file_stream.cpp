@@ -1,14 +1,11 @@
 #include "audio/file_stream.h"
 
 #include <samplerate.h>
-#include <sndfile.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <stdexcept>
-#include <system_error>
 
 #include "audio/capture_library.h"
 
@@ -18,92 +15,59 @@ namespace {
 
 /// File frames read at a time.
 constexpr std::size_t kChunkFrames = 4096;
-/// More frames than any file holds (years of audio): a header announcing
-/// more does not know the length.
-constexpr int64_t kLongestFrames = int64_t{1} << 40;
-
-std::string oneLine(std::string text) {
-  std::replace(text.begin(), text.end(), '\n', ' ');
-  std::replace(text.begin(), text.end(), '\r', ' ');
-  while (!text.empty() && text.back() == ' ') {
-    text.pop_back();
-  }
-  return text;
-}
 
 }  // namespace
 
-void AudioFileDecoder::SndfileCloser::operator()(sf_private_tag* file) const { sf_close(file); }
-
 void AudioFileDecoder::ResamplerDeleter::operator()(SRC_STATE_tag* state) const { src_delete(state); }
 
-AudioFileDecoder::AudioFileDecoder(const std::string& path) : path_(path) {
-  std::error_code error;
-  if (!std::filesystem::exists(path, error)) {
-    throw std::runtime_error("audio file not found: '" + path + "'");
-  }
-  if (std::filesystem::is_directory(path, error)) {
-    throw std::runtime_error("not an audio file but a folder: '" + path + "'");
-  }
-  SF_INFO info{};
-  file_.reset(sf_open(path.c_str(), SFM_READ, &info));
-  if (!file_) {
-    throw std::runtime_error("cannot read audio file '" + path + "': " + oneLine(sf_strerror(nullptr)));
-  }
-  if (info.channels < 1 || info.samplerate < 1) {
-    throw std::runtime_error("audio file '" + path + "' has no channels or no sample rate");
-  }
-  channels_ = info.channels;
-  int64_t frames = info.frames;
-  if (frames < 0 || frames > kLongestFrames) {
-    // The header does not know (a damaged Ogg file, for one): count the
-    // frames there are, then open the file afresh.
-    frames = countFrames();
-    file_.reset(sf_open(path.c_str(), SFM_READ, &info));
-    if (!file_) {
-      throw std::runtime_error("cannot read audio file '" + path + "': " + oneLine(sf_strerror(nullptr)));
-    }
-  }
-  const int64_t rate = info.samplerate;
-  expectedFrames_ = (frames * kCaptureRate + rate / 2) / rate;
-  durationMs_ = (frames * 1000 + rate - 1) / rate;
+AudioFileDecoder::AudioFileDecoder(const std::string& path)
+    : name_(path == kStandardInput ? std::string("standard input") : "audio file '" + path + "'"),
+      file_(path),
+      channels_(file_.channels()) {
+  const int64_t rate = file_.sampleRate();
+  if (const auto frames = file_.announcedFrames())
+    expectedFrames_ = (*frames * kCaptureRate + rate / 2) / rate;
   if (channels_ != 2) {
     chunk_.resize(kChunkFrames * static_cast<std::size_t>(channels_));
   }
-  if (info.samplerate != kCaptureRate) {
-    ratio_ = static_cast<double>(kCaptureRate) / info.samplerate;
+  if (rate != kCaptureRate) {
+    // Linear interpolation: beats live in the bass and the low mids, where
+    // it loses little (0.05 dB at 2 kHz, 0.3 dB at 5 kHz from 48 kHz), while resampling
+    // then costs less than the analysis of the audio; the sinc converters
+    // cost 6 (the fastest) to 15 times as much as the analysis.
+    ratio_ = static_cast<double>(kCaptureRate) / static_cast<double>(rate);
     int code = 0;
     if (src_is_valid_ratio(ratio_) != 0) {
-      resampler_.reset(src_new(SRC_SINC_MEDIUM_QUALITY, 2, &code));
+      resampler_.reset(src_new(SRC_LINEAR, 2, &code));
     }
     if (!resampler_) {
-      throw std::runtime_error("cannot resample audio file '" + path + "' from " +
-                               std::to_string(info.samplerate) + " Hz to 44100 Hz" +
-                               (code != 0 ? std::string(": ") + src_strerror(code) : ""));
+      throw std::runtime_error("cannot resample " + name_ + " from " + std::to_string(rate) +
+                               " Hz to 44100 Hz" + (code != 0 ? std::string(": ") + src_strerror(code) : ""));
     }
     input_.resize(2 * kChunkFrames);
   }
-  // Room for a read error's message, so that reporting one allocates nothing.
-  error_.reserve(path.size() + 200);
+  // Room for the message of a break, so that noting one allocates nothing.
+  error_.reserve(name_.size() + 200);
 }
 
 AudioFileDecoder::~AudioFileDecoder() = default;
 
-int64_t AudioFileDecoder::countFrames() {
-  std::vector<float> chunk(kChunkFrames * static_cast<std::size_t>(channels_));
-  int64_t frames = 0;
-  for (sf_count_t read = 1; read > 0 && frames <= kLongestFrames;) {
-    read = sf_readf_float(file_.get(), chunk.data(), static_cast<sf_count_t>(kChunkFrames));
-    frames += std::max<sf_count_t>(read, 0);
-  }
-  return std::min(frames, kLongestFrames);
+void AudioFileDecoder::breakOff(const char* why) {
+  char after[64];
+  std::snprintf(after, sizeof after,
+                " breaks off after %.3f s: ", static_cast<double>(file_.framesRead()) / file_.sampleRate());
+  error_.assign(name_).append(after);
+  // The reason on one line; the name stays as it is (it is escaped where it
+  // is printed).
+  const std::size_t reason = error_.size();
+  error_.append(why);
+  std::replace(error_.begin() + static_cast<std::ptrdiff_t>(reason), error_.end(), '\n', ' ');
+  std::replace(error_.begin() + static_cast<std::ptrdiff_t>(reason), error_.end(), '\r', ' ');
+  fileEnded_ = true;
 }
 
-void AudioFileDecoder::failRead(const char* why) {
-  error_.assign("error while reading audio file '");
-  error_.append(path_).append("': ").append(why);
-  std::replace(error_.begin(), error_.end(), '\n', ' ');
-  std::replace(error_.begin(), error_.end(), '\r', ' ');
+void AudioFileDecoder::stop(const char* message) {
+  error_.assign(name_).append(message);
   fileEnded_ = true;
   finished_ = true;
 }
@@ -112,27 +76,28 @@ std::size_t AudioFileDecoder::readFile(float* out, std::size_t frames) {
   if (fileEnded_) {
     return 0;
   }
-  sf_count_t read = 0;
+  std::size_t read = 0;
   if (channels_ == 2) {
-    read = sf_readf_float(file_.get(), out, static_cast<sf_count_t>(frames));
+    read = file_.read(out, frames);
   } else {
     frames = std::min(frames, kChunkFrames);
-    read = sf_readf_float(file_.get(), chunk_.data(), static_cast<sf_count_t>(frames));
+    read = file_.read(chunk_.data(), frames);
     const auto channels = static_cast<std::size_t>(channels_);
     const std::size_t right = channels > 1 ? 1 : 0;
-    for (std::size_t i = 0; i < static_cast<std::size_t>(std::max<sf_count_t>(read, 0)); ++i) {
+    for (std::size_t i = 0; i < read; ++i) {
       out[2 * i] = chunk_[i * channels];
       out[2 * i + 1] = chunk_[i * channels + right];
     }
   }
-  if (read < static_cast<sf_count_t>(frames)) {
+  if (read < frames) {
     fileEnded_ = true;
-    if (sf_error(file_.get()) != SF_ERR_NO_ERROR) {
-      failRead(sf_strerror(file_.get()));
-      return 0;
+    if (const char* why = file_.readError(); *why != '\0') {
+      breakOff(why);
+    } else if (const char* missing = file_.missingEnd(); *missing != '\0') {
+      breakOff(missing);
     }
   }
-  return static_cast<std::size_t>(std::max<sf_count_t>(read, 0));
+  return read;
 }
 
 std::size_t AudioFileDecoder::read(float* out, std::size_t frames) {
@@ -140,16 +105,13 @@ std::size_t AudioFileDecoder::read(float* out, std::size_t frames) {
   while (done < frames && !finished_) {
     if (!resampler_) {
       const std::size_t read = readFile(out + 2 * done, frames - done);
-      finished_ = finished_ || read == 0;
+      finished_ = read == 0;
       done += read;
       continue;
     }
     if (inputFrames_ == 0 && !fileEnded_) {
       inputStart_ = 0;
       inputFrames_ = readFile(input_.data(), kChunkFrames);
-      if (finished_) {
-        break;  // a read error
-      }
     }
     SRC_DATA data{};
     data.data_in = input_.data() + 2 * inputStart_;
@@ -160,7 +122,8 @@ std::size_t AudioFileDecoder::read(float* out, std::size_t frames) {
     data.end_of_input = fileEnded_ ? 1 : 0;
     const int code = src_process(resampler_.get(), &data);
     if (code != 0) {
-      failRead(src_strerror(code));
+      breakOff(src_strerror(code));
+      finished_ = true;
       break;
     }
     inputStart_ += static_cast<std::size_t>(data.input_frames_used);
@@ -181,22 +144,31 @@ void AudioFileDecoder::rewind() {
   if (resampler_) {
     src_reset(resampler_.get());
   }
-  if (sf_seek(file_.get(), 0, SEEK_SET) != 0) {
-    failRead("cannot go back to its start");
+  if (!file_.rewind()) {
+    stop(" cannot go back to its start");
   }
 }
 
 FileStream::FileStream(const std::string& path) : decoder_(path), window_(2 * kWindowFrames, 0.0f) {}
 
+void FileStream::decodePiece() {
+  // Into the window, up to its end at most: the next piece starts over at
+  // the window's start.
+  const auto at = static_cast<std::size_t>(decoded_) % kWindowFrames;
+  const std::size_t frames = std::min(kDecodeFrames, kWindowFrames - at);
+  decoded_ += static_cast<int64_t>(decoder_.read(window_.data() + 2 * at, frames));
+}
+
 void FileStream::advanceTo(int64_t played) {
   played_ = std::max(played, played_);
-  while (decoded_ < played_ && !decoder_.finished()) {
-    // Into the window, up to its end at most: the next piece starts over at
-    // the window's start.
-    const auto at = static_cast<std::size_t>(decoded_) % kWindowFrames;
-    const std::size_t frames = std::min(kDecodeFrames, kWindowFrames - at);
-    decoded_ += static_cast<int64_t>(decoder_.read(window_.data() + 2 * at, frames));
-  }
+  while (decoded_ < played_ && !decoder_.finished()) decodePiece();
+}
+
+bool FileStream::ended() {
+  // Is there a frame at the position? The piece decoded ahead to find out
+  // stays within the window's reach of what readNewest() reads.
+  while (decoded_ <= played_ && !decoder_.finished()) decodePiece();
+  return decoder_.finished() && decoded_ <= played_;
 }
 
 void FileStream::restart() {

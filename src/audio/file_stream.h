@@ -5,70 +5,74 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "audio/frame_reader.h"
+#include "audio/sound_file.h"
 
-struct sf_private_tag;
 struct SRC_STATE_tag;
 
 namespace tactolo {
 
-/// Reads an audio file (any format libsndfile reads) as interleaved stereo
+/// Reads an audio file or stream (see SoundFile) as interleaved stereo
 /// float frames at kCaptureRate, in pieces of any size. Other sample rates
 /// go through libsamplerate as the file is read, mono is copied to both
 /// channels, and of more than two channels the first two are kept.
+///
+/// The audio ends where the decoder ends: at the end of the data or at a
+/// read error, whatever length the header announced. When the file breaks
+/// off (a read error, or data ending short of what the header announces),
+/// error() tells where and why; the frames decoded up to there are kept.
 ///
 /// Every buffer is made when the file is opened: read() and rewind() do not
 /// allocate. Not for use by two threads at once.
 class AudioFileDecoder {
  public:
-  /// Opens `path`. Throws std::runtime_error with a one-line message naming
-  /// the file when it is missing, unreadable or not audio.
+  /// Opens `path` (kStandardInput for standard input). Throws
+  /// std::runtime_error with a one-line message naming the file when it is
+  /// missing, not a regular file, unreadable or not audio.
   explicit AudioFileDecoder(const std::string& path);
   ~AudioFileDecoder();
   AudioFileDecoder(const AudioFileDecoder&) = delete;
   AudioFileDecoder& operator=(const AudioFileDecoder&) = delete;
 
   /// Frames at kCaptureRate that the file's header announces (the resampler
-  /// may make a few more or fewer).
-  int64_t expectedFrames() const { return expectedFrames_; }
-  /// Length that the header announces, in milliseconds rounded up.
-  int64_t durationMs() const { return durationMs_; }
+  /// may make a few more or fewer); nullopt when it does not say.
+  std::optional<int64_t> expectedFrames() const { return expectedFrames_; }
 
   /// Writes the next frames, up to `frames` of them, to `out`
   /// (2 * frames floats) and returns how many it wrote: fewer than `frames`
-  /// only when the audio has ended. A read error ends the audio early and is
-  /// kept in error().
+  /// only when the audio has ended.
   std::size_t read(float* out, std::size_t frames);
   /// True once read() has reached the end of the audio.
   bool finished() const { return finished_; }
-  /// The read error that ended the audio early; "" when there was none.
+  /// Where and why the file broke off, as one line ("audio file 'x.flac'
+  /// breaks off after 1.250 s: flac decoder lost sync"); "" when it did not.
   const std::string& error() const { return error_; }
 
-  /// Goes back to the first frame (and forgets an earlier read error).
+  /// Goes back to the first frame (and forgets an earlier break). A pipe
+  /// read past its start cannot go back: its audio then ends at once, and
+  /// error() says so.
   void rewind();
 
  private:
-  struct SndfileCloser {
-    void operator()(sf_private_tag* file) const;
-  };
   struct ResamplerDeleter {
     void operator()(SRC_STATE_tag* state) const;
   };
 
-  /// Reads the whole file to count its frames (for headers that do not say).
-  int64_t countFrames();
   /// Reads up to `frames` stereo frames at the file's own rate.
   std::size_t readFile(float* out, std::size_t frames);
-  void failRead(const char* why);
+  /// Notes that the file broke off, for `why`, after what was read.
+  void breakOff(const char* why);
+  /// Ends the audio at once with `message`.
+  void stop(const char* message);
 
-  std::string path_;
-  std::unique_ptr<sf_private_tag, SndfileCloser> file_;
+  std::string name_;  // "audio file 'PATH'" or "standard input"
+  SoundFile file_;
   int channels_ = 0;
-  int64_t expectedFrames_ = 0;
-  int64_t durationMs_ = 0;
+  std::optional<int64_t> expectedFrames_;
   std::vector<float> chunk_;                                    // the file's frames as read, unless stereo
   std::unique_ptr<SRC_STATE_tag, ResamplerDeleter> resampler_;  // unless at kCaptureRate
   double ratio_ = 1.0;
@@ -87,9 +91,11 @@ class AudioFileDecoder {
 /// the playback position; readNewest() then gives the frames before it,
 /// frames before the start and from the end of the audio on being silence,
 /// as are frames more than about kWindowFrames old. Decoding stops at the
-/// position, give or take a piece of kDecodeFrames, so the work follows the
-/// audio played. A read error ends the audio there: silence follows and
-/// error() tells why.
+/// position, give or take a piece of kDecodeFrames, so the work and the
+/// memory follow the audio played, whatever the file's length. The audio
+/// ends where the decoder ends (see AudioFileDecoder): silence follows,
+/// ended() turns true once it has played, and error() tells why when the
+/// file broke off.
 ///
 /// Neither advanceTo() nor readNewest() allocates. Not for use by two
 /// threads at once.
@@ -104,19 +110,25 @@ class FileStream final : public FrameReader {
   explicit FileStream(const std::string& path);
 
   /// See AudioFileDecoder.
-  int64_t expectedFrames() const { return decoder_.expectedFrames(); }
-  int64_t durationMs() const { return decoder_.durationMs(); }
   const std::string& error() const { return decoder_.error(); }
+  /// Frames decoded so far: the whole audio once the decoder has finished.
+  int64_t decodedFrames() const { return decoded_; }
 
   /// Moves the playback position on to `played` frames (it never goes back;
   /// see restart()).
   void advanceTo(int64_t played);
+  /// True once the playback position has passed the last frame of the
+  /// audio. Decodes at most a piece beyond the position to find out.
+  bool ended();
   /// Plays the file again from its start: the position is 0.
   void restart();
 
   void readNewest(float* out, std::size_t frames) const override;
 
  private:
+  /// Decodes the next piece into the window.
+  void decodePiece();
+
   AudioFileDecoder decoder_;
   std::vector<float> window_;  // frame f at f % kWindowFrames
   int64_t decoded_ = 0;

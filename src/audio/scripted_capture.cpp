@@ -29,19 +29,31 @@ void ScriptedCaptureLibrary::addInput(std::string name, bool on) {
 
 void ScriptedCaptureLibrary::setSource(const std::string& description) {
   // Decoding no time of a generated source checks its description; a file is
-  // decoded whole. Either may throw, before anything has changed.
-  auto audio = std::make_shared<const DecodedAudio>(parseSource(description, 0.0));
+  // opened. Either may throw, before anything has changed.
+  std::unique_ptr<FileStream> stream;
+  std::shared_ptr<const DecodedAudio> audio;
+  if (isGeneratedSource(description) || description.empty()) {
+    audio = std::make_shared<const DecodedAudio>(parseSource(description, 0.0));
+  } else {
+    stream = std::make_unique<FileStream>(description);
+  }
   source_ = description;
-  generated_ = isGeneratedSource(description);
+  stream_ = std::move(stream);
+  breakReported_ = false;
   decodedSeconds_ = 0.0;
   audio_ = std::move(audio);
   playStartMs_ = clock_.nowMs();
 }
 
+std::optional<std::string> ScriptedCaptureLibrary::takeSourceBreak() {
+  if (!stream_ || stream_->error().empty() || breakReported_) return std::nullopt;
+  breakReported_ = true;
+  return stream_->error();
+}
+
 const DecodedAudio& ScriptedCaptureLibrary::audioCovering(int64_t frames) {
   if (!audio_) audio_ = std::make_shared<const DecodedAudio>(parseSource(source_, 0.0));
-  if (generated_ && frames > static_cast<int64_t>(audio_->frameCount()) &&
-      decodedSeconds_ < kMaxGeneratedSeconds) {
+  if (frames > static_cast<int64_t>(audio_->frameCount()) && decodedSeconds_ < kMaxGeneratedSeconds) {
     // The generators are deterministic: a longer piece starts with the
     // shorter one, so playback goes on seamlessly.
     const double needed = static_cast<double>(frames) / kCaptureRate + 1.0;
@@ -61,16 +73,28 @@ int64_t ScriptedCaptureLibrary::playedFrames() const {
 int32_t ScriptedCaptureLibrary::startCapture(uint32_t rate, uint32_t channels) {
   if (rate != static_cast<uint32_t>(kCaptureRate) || channels != 2) return kErrorNotAvailable;
   playStartMs_ = clock_.nowMs();
+  if (stream_) {
+    stream_->restart();
+    breakReported_ = false;
+  }
   return kErrorOk;
 }
 
 int32_t ScriptedCaptureLibrary::channelData(float* buffer, uint32_t request, int32_t& error) {
   const int64_t played = playedFrames();
+  if (stream_) {
+    stream_->advanceTo(played);
+    return analysis_.data(*stream_, buffer, request, error);
+  }
   return analysis_.data(PlaybackReader(audioCovering(played), played), buffer, request, error);
 }
 
 uint32_t ScriptedCaptureLibrary::channelLevel() {
   const int64_t played = playedFrames();
+  if (stream_) {
+    stream_->advanceTo(played);
+    return analysis_.level(*stream_);
+  }
   return analysis_.level(PlaybackReader(audioCovering(played), played));
 }
 

@@ -4,12 +4,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "audio/audio_source.h"
 #include "audio/capture_analysis.h"
 #include "audio/capture_library.h"
 #include "audio/device_table_capture.h"
+#include "audio/file_stream.h"
 #include "platform/clock.h"
 
 namespace tactolo {
@@ -29,8 +31,9 @@ using ScriptedDevice = FakeDevice;
 /// ChannelGetLevel analyse the newest frames with CaptureAnalysis, as every
 /// back-end does. Generated sources are decoded in growing pieces, so a
 /// long run costs memory only for the time actually played (up to
-/// kMaxGeneratedSeconds, silence after that); a file is decoded whole when
-/// it becomes the source.
+/// kMaxGeneratedSeconds, silence after that); a file is streamed as it plays
+/// (see FileStream), so its memory stays the same whatever its length. A
+/// capture start plays the source again from its start.
 ///
 /// Every call except the per-tick ChannelGetData and ChannelGetLevel is
 /// logged with its arguments and result, e.g. "RecordInit(2) -> true",
@@ -51,20 +54,24 @@ class ScriptedCaptureLibrary final : public DeviceTableCapture {
   /// parseSource()). Throws std::runtime_error for a malformed description or
   /// an unreadable file, leaving the source as it was.
   void setSource(const std::string& description);
+  /// Where and why the file being played broke off (see
+  /// AudioFileDecoder::error()), once per break; nullopt otherwise.
+  std::optional<std::string> takeSourceBreak();
 
  private:
   /// Starts the playback clock of a capture in the one format it hears.
   int32_t startCapture(uint32_t rate, uint32_t channels) override;
   int32_t channelData(float* buffer, uint32_t request, int32_t& error) override;
   uint32_t channelLevel() override;
-  /// The source's audio, decoded at least up to `frames` frames where it can
-  /// be.
+  /// The generated source's audio, decoded at least up to `frames` frames
+  /// where it can be.
   const DecodedAudio& audioCovering(int64_t frames);
   int64_t playedFrames() const;
 
   const Clock& clock_;
   std::string source_ = "silence";
-  bool generated_ = true;  // false: a file, decoded whole
+  std::unique_ptr<FileStream> stream_;  // a file, streamed; null for a generated source
+  bool breakReported_ = false;
   double decodedSeconds_ = 0.0;
   std::shared_ptr<const DecodedAudio> audio_;
   TimeMs playStartMs_ = 0;

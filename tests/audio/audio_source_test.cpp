@@ -48,6 +48,30 @@ TEST_F(AudioFileTest, MonoAt22050IsResampledAndDuplicated) {
   EXPECT_EQ(std::max_element(bins.begin(), bins.end()) - bins.begin(), 40);
 }
 
+TEST_F(AudioFileTest, At48000TheBassAndTheMidsKeepTheirLevel) {
+  // Where beats are found (up to a few kHz), 48 kHz audio reads as the same
+  // audio at 44.1 kHz would: each tone within 0.5 dB, and whatever the
+  // resampling adds far below them.
+  const int bins[] = {5, 100, 230};  // about 108 Hz, 2.2 kHz and 5 kHz
+  const auto path = write("video.wav", 48000, 2, 48000, [&bins](int i, int) {
+    double sum = 0.0;
+    for (const int bin : bins) sum += 0.3 * std::sin(2 * std::numbers::pi * binHz(bin) * i / 48000);
+    return sum;
+  });
+  const DecodedAudio audio = loadAudioFile(path);
+  EXPECT_NEAR(double(audio.frameCount()), 44100.0, 50.0);
+  const auto spectrum = spectrumAt(audio, 20000);
+  for (std::size_t bin = 0; bin < spectrum.size(); ++bin) {
+    const bool tone =
+        std::any_of(std::begin(bins), std::end(bins), [bin](int t) { return std::abs(int(bin) - t) <= 1; });
+    if (std::find(std::begin(bins), std::end(bins), int(bin)) != std::end(bins)) {
+      EXPECT_NEAR(20 * std::log10(spectrum[bin] / 0.3f), 0.0, 0.5) << bin;
+    } else if (!tone) {
+      EXPECT_LT(spectrum[bin], 0.01f) << bin;
+    }
+  }
+}
+
 TEST_F(AudioFileTest, OfManyChannelsTheFirstTwoAreKept) {
   const auto path = write(
       "quad.flac", 44100, 4, 1000, [](int, int c) { return 0.25 * (c + 1) - 0.6; },

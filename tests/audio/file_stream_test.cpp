@@ -13,16 +13,20 @@
 #include <new>
 
 #include "audio/file_playback.h"
+#include "audio/scripted_capture.h"
 #include "sound_files.h"
 
 namespace {
 std::atomic<long> allocations{0};
+std::atomic<long long> allocatedBytes{0};
 }  // namespace
 
-// Counts the program's allocations (for the test that playback makes none).
-// Kept out of line, so that no caller sees the malloc and free behind them.
+// Counts the program's allocations and their bytes (for the tests that
+// playback makes none, and that a file is not decoded whole). Kept out of
+// line, so that no caller sees the malloc and free behind them.
 [[gnu::noinline]] void* operator new(std::size_t size) {
   ++allocations;
+  allocatedBytes += static_cast<long long>(size);
   if (void* memory = std::malloc(size == 0 ? 1 : size)) {
     return memory;
   }
@@ -76,11 +80,11 @@ class FileStreamTest : public SoundFileTest {
     VirtualClock clock;
     Player streamed(clock, PlaybackDevice::fromSource("streamed", path, 0.0));
     Player whole(clock, PlaybackDevice::fromAudio("whole", loadAudioFile(path)));
-    ASSERT_EQ(streamed.library.durationMs(), whole.library.durationMs());
-    ASSERT_GT(*whole.library.durationMs(), 4 * FileStream::kWindowFrames * 1000 / kCaptureRate);
+    const int64_t lengthMs = *whole.library.decodedMs();
+    ASSERT_GT(lengthMs, 4 * FileStream::kWindowFrames * 1000 / kCaptureRate);
     for (int run = 0; run < 2; ++run) {
       const TimeMs start = clock.nowMs();
-      for (TimeMs t = 0; t < *whole.library.durationMs() + 100; t += t == 390 ? 400 : 13) {
+      for (TimeMs t = 0; t < lengthMs + 100; t += t == 390 ? 400 : 13) {
         clock.advanceTo(start + t);
         ASSERT_THAT(streamed.spectrum(), Pointwise(FloatNear(tolerance), whole.spectrum()))
             << run << ' ' << t;
@@ -88,9 +92,11 @@ class FileStreamTest : public SoundFileTest {
         const uint32_t b = whole.library.ChannelGetLevel(whole.handle);
         ASSERT_NEAR(a & 0xFFFFu, b & 0xFFFFu, levelTolerance) << t;
         ASSERT_NEAR(a >> 16, b >> 16, levelTolerance) << t;
-        ASSERT_EQ(streamed.library.ended(), whole.library.ended()) << t;
+        ASSERT_EQ(streamed.library.playing(), whole.library.playing()) << t;
       }
-      EXPECT_TRUE(streamed.library.ended());
+      EXPECT_FALSE(streamed.library.playing());
+      EXPECT_EQ(streamed.library.decodedMs(), lengthMs);
+      EXPECT_EQ(streamed.library.loadError(), "");
       EXPECT_EQ(streamed.spectrum(), std::vector<float>(kSpectrumBins, 0.0f));
       streamed.restart();
       whole.restart();
@@ -123,7 +129,6 @@ TEST_F(FileStreamTest, MonoIsHeardOnBothChannelsAndSilenceSurroundsTheFile) {
   constexpr int kFrames = 20000;
   const auto ramp = [](int64_t i, int = 0) { return static_cast<float>((i % 1000) / 1000.0 - 0.5); };
   FileStream stream(write("mono.wav", 44100, 1, kFrames, ramp));
-  EXPECT_EQ(stream.durationMs(), (kFrames * 1000 + 44099) / 44100);
   std::vector<float> out(2 * kFftSize);
   for (const int64_t played : {1000, 15000, kFrames + 500, 3 * kFrames}) {
     stream.advanceTo(played);
@@ -135,6 +140,8 @@ TEST_F(FileStreamTest, MonoIsHeardOnBothChannelsAndSilenceSurroundsTheFile) {
       ASSERT_EQ(out[2 * i + 1], expected) << frame;
     }
   }
+  EXPECT_TRUE(stream.ended());
+  EXPECT_EQ(stream.decodedFrames(), kFrames);
 }
 
 TEST_F(FileStreamTest, MissingAndDamagedFiles) {
@@ -145,31 +152,50 @@ TEST_F(FileStreamTest, MissingAndDamagedFiles) {
   EXPECT_EQ(library.ErrorGetCode(), kErrorNotAvailable);
   EXPECT_THAT(library.loadError(), HasSubstr(missing));
 
-  // A read error half-way: what came before plays, then silence, and the
-  // error is kept, also once the device is released.
+  // A read error half-way: what came before plays, then silence, playback
+  // ends at the break, and the error is kept, also once the device is
+  // released.
   const std::string flac = write("broken.flac", 44100, 2, 88200, busy, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
   damage(flac, 1000);
   EXPECT_THROW(loadAudioFile(flac), std::runtime_error);
   Player player(clock, PlaybackDevice::fromSource("Broken", flac, 0.0));
-  EXPECT_EQ(player.library.durationMs(), 2000);
+  EXPECT_EQ(player.library.decodedMs(), 0);
   clock.advance(400);
   EXPECT_GT(player.spectrum()[0], 0.0f);
   EXPECT_EQ(player.library.loadError(), "");
+  EXPECT_TRUE(player.library.playing());
   clock.advance(1500);
   EXPECT_EQ(player.spectrum(), std::vector<float>(kSpectrumBins, 0.0f));
   EXPECT_EQ(player.library.ChannelGetLevel(player.handle), 0u);
-  EXPECT_THAT(player.library.loadError(), HasSubstr("error while reading audio file '" + flac + "'"));
+  EXPECT_FALSE(player.library.playing());
+  EXPECT_GT(*player.library.decodedMs(), 500);
+  EXPECT_LT(*player.library.decodedMs(), 1500);
+  EXPECT_THAT(player.library.loadError(), HasSubstr("audio file '" + flac + "' breaks off after "));
   EXPECT_TRUE(player.library.RecordFree());
   EXPECT_THAT(player.library.loadError(), HasSubstr(flac));
+}
 
-  // An Ogg file cut off mid-way: its header no longer knows the length, so
-  // the frames there are are counted.
-  const std::string ogg = write("cut.ogg", 44100, 2, 88200, busy, SF_FORMAT_OGG | SF_FORMAT_VORBIS);
-  damage(ogg, std::filesystem::file_size(ogg));
-  const int64_t cutMs = loadAudioFile(ogg).durationMs();
-  EXPECT_GT(cutMs, 100);
-  EXPECT_LT(cutMs, 1900);
-  EXPECT_EQ(FileStream(ogg).durationMs(), cutMs);
+TEST_F(FileStreamTest, DeviceOpensItsFileOnce) {
+  // Initialised again, the device plays the file it opened the first time,
+  // even when the file has gone since: a stream on standard input cannot be
+  // opened twice.
+  const std::string path = write("once.wav", 44100, 2, 44100, busy);
+  VirtualClock clock;
+  FilePlaybackLibrary library(clock, {PlaybackDevice::fromSource("Once", path, 0.0)});
+  ASSERT_TRUE(library.RecordInit(0));
+  ASSERT_TRUE(library.RecordFree());
+  std::filesystem::remove(path);
+  FilePlaybackLibrary other(clock, {PlaybackDevice::fromSource("Other", path, 0.0)});
+  EXPECT_FALSE(other.RecordInit(0));
+  ASSERT_TRUE(library.RecordInit(0)) << library.loadError();
+  const ChannelHandle handle = library.RecordStart(kCaptureRate, 2, kSampleFloat, nullptr, nullptr);
+  clock.advance(500);
+  std::vector<float> bins(kSpectrumBins);
+  ASSERT_EQ(library.ChannelGetData(handle, bins.data(), kDataFft2048), kFftRequestBytes);
+  EXPECT_GT(bins[0], 0.0f);
+  clock.advance(600);
+  EXPECT_FALSE(library.playing());
+  EXPECT_EQ(library.decodedMs(), 1000);
 }
 
 TEST_F(FileStreamTest, PlayingAllocatesNothing) {
@@ -188,6 +214,59 @@ TEST_F(FileStreamTest, PlayingAllocatesNothing) {
     EXPECT_EQ(allocations - before, 0) << path;
     EXPECT_EQ(bytes, 60 * (kFftRequestBytes + 1));
   }
+}
+
+TEST_F(FileStreamTest, ScriptedCaptureStreamsItsFileInBoundedMemory) {
+  // 30 s of audio: 10 MB decoded whole; streamed, the window and the
+  // decoder's buffers.
+  const std::string path = write("long.wav", 44100, 2, 30 * 44100, busy, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+  VirtualClock clock;
+  ScriptedCaptureLibrary capture(clock);
+  capture.addDevice("Line In", true);
+  ASSERT_TRUE(capture.RecordInit(0));
+  const ChannelHandle handle = capture.RecordStart(kCaptureRate, 2, kSampleFloat, nullptr, nullptr);
+  std::vector<float> bins(kSpectrumBins);
+  const long long before = allocatedBytes;
+  capture.setSource(path);
+  for (int tick = 0; tick < 30 * 50; ++tick) {
+    clock.advance(20);
+    ASSERT_EQ(capture.ChannelGetData(handle, bins.data(), kDataFft2048), kFftRequestBytes);
+  }
+  EXPECT_LT(allocatedBytes - before, 1 << 20);
+  EXPECT_EQ(capture.takeSourceBreak(), std::nullopt);
+
+  // Heard as when decoded whole, restarted with the capture.
+  Player whole(clock, PlaybackDevice::fromAudio("whole", loadAudioFile(path)));
+  ASSERT_TRUE(capture.ChannelStop(handle));
+  const ChannelHandle again = capture.RecordStart(kCaptureRate, 2, kSampleFloat, nullptr, nullptr);
+  clock.advance(2345);
+  ASSERT_EQ(capture.ChannelGetData(again, bins.data(), kDataFft2048), kFftRequestBytes);
+  EXPECT_EQ(bins, whole.spectrum());
+}
+
+TEST_F(FileStreamTest, ScriptedCaptureTellsOnceWhereItsFileBrokeOff) {
+  const std::string flac = write("broken.flac", 44100, 2, 88200, busy, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+  damage(flac, 1000);
+  VirtualClock clock;
+  ScriptedCaptureLibrary capture(clock);
+  capture.addDevice("Line In", true);
+  ASSERT_TRUE(capture.RecordInit(0));
+  const ChannelHandle handle = capture.RecordStart(kCaptureRate, 2, kSampleFloat, nullptr, nullptr);
+  capture.setSource(flac);  // opened, not yet decoded: it is accepted
+  std::vector<float> bins(kSpectrumBins);
+  clock.advance(500);
+  capture.ChannelGetData(handle, bins.data(), kDataFft2048);
+  EXPECT_EQ(capture.takeSourceBreak(), std::nullopt);
+  clock.advance(1500);
+  capture.ChannelGetData(handle, bins.data(), kDataFft2048);
+  EXPECT_EQ(bins, std::vector<float>(kSpectrumBins, 0.0f));
+  const auto broken = capture.takeSourceBreak();
+  ASSERT_TRUE(broken.has_value());
+  EXPECT_THAT(*broken, HasSubstr("audio file '" + flac + "' breaks off after "));
+  EXPECT_EQ(capture.takeSourceBreak(), std::nullopt);
+  // A source that cannot be opened leaves the old one playing.
+  EXPECT_THROW(capture.setSource((folder_ / "none.wav").string()), std::runtime_error);
+  EXPECT_THROW(capture.setSource(folder_.string()), std::runtime_error);
 }
 
 }  // namespace

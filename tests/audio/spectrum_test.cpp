@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <thread>
+#include <utility>
 
 #include "audio/capture_analysis.h"
 #include "audio/frame_ring.h"
@@ -103,6 +106,35 @@ TEST(CaptureAnalysis, AnswersFromTheNewestFramesOfARing) {
   EXPECT_EQ(analysis.level(ring), levelWord(newest.data(), kFftSize));
   EXPECT_EQ(analysis.data(ring, bins.data(), 0x80000004u, error), -1);
   EXPECT_EQ(error, kErrorNotAvailable);
+}
+
+TEST(CaptureAnalysis, SamplesAreMadeSafeBeforeTheyAreAnalysed) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  std::vector<float> samples = {nan, inf, -inf, 1e30f, -1e30f, 1.0f, -1.0f, 0.25f, -0.75f, 1.0001f, 0.0f};
+  sanitizeSamples(samples.data(), samples.size());
+  EXPECT_EQ(samples,
+            (std::vector<float>{0.0f, 0.0f, 0.0f, 1.0f, -1.0f, 1.0f, -1.0f, 0.25f, -0.75f, 1.0f, 0.0f}));
+
+  // A sine with a NaN, infinities and bursts of 1e30 in it: every back-end
+  // answers as if those samples were 0 or full scale.
+  auto wild = stereo(kFftSize, sine(binHz(64), 0.5), sine(binHz(64), 0.5));
+  auto tame = wild;
+  for (const auto& [at, value] : std::vector<std::pair<std::size_t, float>>{
+           {100, nan}, {2001, inf}, {3000, -inf}, {3500, 1e30f}, {3501, -1e30f}, {4094, 1e38f}}) {
+    wild[at] = value;
+    tame[at] = std::isfinite(value) ? std::clamp(value, -1.0f, 1.0f) : 0.0f;
+  }
+  FrameRing ring;
+  ring.write(wild.data(), kFftSize);
+  CaptureAnalysis analysis;
+  std::vector<float> bins(kSpectrumBins);
+  int32_t error = 0;
+  ASSERT_EQ(analysis.data(ring, bins.data(), kDataFft2048, error), kFftRequestBytes);
+  EXPECT_EQ(bins, spectrumOf(tame));
+  EXPECT_TRUE(std::all_of(bins.begin(), bins.end(), [](float bin) { return std::isfinite(bin); }));
+  EXPECT_EQ(analysis.level(ring), levelWord(tame.data(), kFftSize));
+  EXPECT_EQ(analysis.level(ring), 0x80008000u);
 }
 
 }  // namespace

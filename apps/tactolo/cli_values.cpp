@@ -1,0 +1,32 @@
+#include "cli_values.h"
+
+#include <charconv>
+
+#include "text_escape.h"
+
+namespace tactolo::app {
+
+std::optional<long long> parseOptionValue(std::string_view option, std::string_view text, long long min,
+                                          long long max, std::string_view word) {
+  if (!word.empty() && text == word) return std::nullopt;
+  const bool negative = !text.empty() && text.front() == '-';
+  const std::string_view digits = negative ? text.substr(1) : text;
+  // from_chars alone would take a minus sign anywhere and stop at the first
+  // character that is not a digit; every character must be one.
+  bool valid = !digits.empty() && (!negative || min < 0);
+  for (const char c : digits) valid = valid && c >= '0' && c <= '9';
+  long long value = 0;
+  if (valid) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    valid = error == std::errc() && end == text.data() + text.size() && value >= min && value <= max;
+  }
+  if (!valid) {
+    std::string expected = std::to_string(min) + ".." + std::to_string(max);
+    if (!word.empty()) expected += " or " + std::string(word);
+    throw OptionValueError(std::string(option) + ": must be " + expected + ", not '" + escapeLine(text) +
+                           "'");
+  }
+  return value;
+}
+
+}  // namespace tactolo::app
