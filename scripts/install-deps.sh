@@ -5,6 +5,7 @@ packages=(
   build-essential cmake pkg-config git
   libfftw3-dev libsndfile1-dev libsamplerate0-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libpulse-dev pulseaudio pulseaudio-utils
 )
 missing=()
 for p in "${packages[@]}"; do
