@@ -38,14 +38,20 @@ struct RecordDeviceInfo {
   uint32_t flags = 0;  // bit 0: enabled
 };
 
-/// Error codes reported by ErrorGetCode.
+/// Error codes reported by ErrorGetCode. The live back-end reports only
+/// kErrorNoServer, kErrorHandle, kErrorFormat, kErrorInit, kErrorAlready,
+/// kErrorDevice, kErrorNotAvailable and kErrorBusy (the README explains them
+/// to users).
 enum CaptureError : int32_t {
   kErrorOk = 0,
+  kErrorNoServer = 3,  // no sound server: not running, not answering, or lost
+  kErrorHandle = 5,    // not started: the handle is not the running capture
+  kErrorFormat = 6,    // sample format, rate or channel count refused
   kErrorInit = 8,      // no device initialised
   kErrorAlready = 14,  // already recording / initialised
-  kErrorDevice = 23,   // illegal device number
+  kErrorDevice = 23,   // no such device (illegal number, or gone)
   kErrorNotAvailable = 37,
-  kErrorHandle = 5,  // invalid handle
+  kErrorBusy = 46,  // the device refused the capture (busy)
   kErrorUnknown = -1,
 };
 

@@ -1,0 +1,346 @@
+// The live back-end against a real sound server of its own (started by
+// scripts/pulse-server.sh for each test).
+#include "audio/pulse_capture.h"
+
+#include <gtest/gtest.h>
+#include <pulse/def.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+#include "audio/pulse_server.h"
+#include "signals.h"
+
+namespace tactolo::testing {
+namespace {
+
+uint32_t left(uint32_t level) { return level & 0xFFFFu; }
+uint32_t right(uint32_t level) { return level >> 16; }
+
+/// One bin-centred tone on each channel, 2048 frames that loop seamlessly.
+std::vector<float> toneLoop(int bin, double leftAmplitude, double rightAmplitude) {
+  return stereo(kFftSize, sine(binHz(bin), leftAmplitude), sine(binHz(bin), rightAmplitude));
+}
+
+TEST(PulseErrors, MapToTheDocumentedCodes) {
+  // A lost connection is "no server" whatever libpulse reported.
+  EXPECT_EQ(captureErrorOfPulse(PA_ERR_NOENTITY, false), kErrorNoServer);
+  EXPECT_EQ(captureErrorOfPulse(PA_ERR_CONNECTIONREFUSED, true), kErrorNoServer);
+  EXPECT_EQ(captureErrorOfPulse(PA_ERR_TIMEOUT, true), kErrorNoServer);
+  EXPECT_EQ(captureErrorOfPulse(PA_ERR_NOENTITY, true), kErrorDevice);
+  EXPECT_EQ(captureErrorOfPulse(PA_ERR_KILLED, true), kErrorDevice);
+  EXPECT_EQ(captureErrorOfPulse(PA_ERR_NOTSUPPORTED, true), kErrorFormat);
+  EXPECT_EQ(captureErrorOfPulse(PA_ERR_INVALID, true), kErrorFormat);
+  EXPECT_EQ(captureErrorOfPulse(PA_ERR_BUSY, true), kErrorBusy);
+  EXPECT_EQ(captureErrorOfPulse(PA_ERR_ACCESS, true), kErrorBusy);
+}
+
+TEST(PulseCaptureWithoutServer, ListsNoDeviceAndRefusesToStart) {
+  const auto missing = std::filesystem::temp_directory_path() / "tactolo-no-server" / "native";
+  PulseCaptureLibrary capture("unix:" + missing.string());
+  EXPECT_EQ(capture.GetVersion() >> 16, 0x0204u);
+  RecordDeviceInfo info;
+  EXPECT_FALSE(capture.RecordGetDeviceInfo(0, info));
+  EXPECT_EQ(capture.ErrorGetCode(), kErrorNoServer);
+  EXPECT_FALSE(capture.RecordGetDeviceInfo(1, info));
+  EXPECT_FALSE(capture.RecordInit(0));
+  EXPECT_EQ(capture.ErrorGetCode(), kErrorNoServer);
+  EXPECT_EQ(capture.RecordGetInputName(0), std::nullopt);
+  EXPECT_EQ(capture.ErrorGetCode(), kErrorInit);
+  // The start says why there is no device.
+  EXPECT_EQ(capture.RecordStart(44100, 2, kSampleFloat, nullptr, nullptr), 0u);
+  EXPECT_EQ(capture.ErrorGetCode(), kErrorNoServer);
+  EXPECT_FALSE(capture.RecordFree());
+  EXPECT_EQ(capture.ErrorGetCode(), kErrorInit);
+}
+
+TEST(PulseCaptureWithoutServer, InputGainIsBoundedAndKeptInDecibels) {
+  PulseCaptureLibrary capture("unix:/nonexistent/native");
+  EXPECT_EQ(capture.inputGainDb(), 0.0);
+  capture.setInputGainDb(12.5);
+  EXPECT_EQ(capture.inputGainDb(), 12.5);
+  EXPECT_THROW(capture.setInputGainDb(30.5), std::out_of_range);
+  EXPECT_THROW(capture.setInputGainDb(-1.0), std::out_of_range);
+  EXPECT_EQ(capture.inputGainDb(), 12.5);
+}
+
+class PulseCaptureTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string why;
+    server = PulseServer::start(why);
+    if (server == nullptr) {
+      if (pulseRequired()) FAIL() << "no sound server for the test: " << why;
+      GTEST_SKIP() << "no sound server: " << why;
+    }
+    capture = std::make_unique<PulseCaptureLibrary>(server->address());
+  }
+
+  /// Replaces the server with a new one in `dir`.
+  void restartServer(const std::string& dir) {
+    server.reset();
+    std::string why;
+    server = PulseServer::start(why, dir);
+    ASSERT_NE(server, nullptr) << why;
+  }
+
+  /// The device list as RecordGetDeviceInfo gives it.
+  std::vector<RecordDeviceInfo> devices() {
+    std::vector<RecordDeviceInfo> list;
+    RecordDeviceInfo info;
+    for (int32_t n = 0; capture->RecordGetDeviceInfo(n, info); ++n) list.push_back(info);
+    return list;
+  }
+
+  /// The number of the device whose source is called `source`; -1 if none.
+  int32_t deviceOf(const std::string& source) {
+    const auto list = devices();
+    const auto found =
+        std::find_if(list.begin(), list.end(), [&](const auto& d) { return d.driver == source; });
+    return found == list.end() ? -1 : static_cast<int32_t>(found - list.begin());
+  }
+
+  /// Reads the spectrum into `bins` and returns bin `bin`; -1 on failure.
+  float binOf(ChannelHandle handle, int bin) {
+    if (capture->ChannelGetData(handle, bins.data(), kDataFft2048) != kFftRequestBytes) return -1.0f;
+    return bins[static_cast<std::size_t>(bin)];
+  }
+
+  ChannelHandle startOn(const std::string& source) {
+    const int32_t device = deviceOf(source);
+    EXPECT_GE(device, 0) << source;
+    EXPECT_TRUE(capture->RecordInit(device)) << capture->ErrorGetCode();
+    return capture->RecordStart(44100, 2, kSampleFloat, nullptr, nullptr);
+  }
+
+  std::unique_ptr<PulseServer> server;
+  std::unique_ptr<PulseCaptureLibrary> capture;
+  std::vector<float> bins = std::vector<float>(kSpectrumBins, -1.0f);
+};
+
+TEST_F(PulseCaptureTest, ListsTheServersSourcesInItsOrderByDescription) {
+  // What the server itself says, in its order.
+  std::istringstream listing(server->run("pactl list sources"));
+  std::vector<std::string> names;
+  std::vector<std::string> descriptions;
+  for (std::string line; std::getline(listing, line);) {
+    const auto text = line.find_first_not_of(" \t");
+    if (line.compare(text == std::string::npos ? 0 : text, 6, "Name: ") == 0)
+      names.push_back(line.substr(text + 6));
+    if (line.compare(text == std::string::npos ? 0 : text, 13, "Description: ") == 0) {
+      descriptions.push_back(line.substr(text + 13));
+    }
+  }
+  ASSERT_EQ(names.size(), 2u);
+  EXPECT_EQ(names[0], "vsink.monitor");
+  EXPECT_EQ(names[1], "fifosrc");
+
+  const auto list = devices();
+  ASSERT_EQ(list.size(), 2u);
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    EXPECT_EQ(list[i].driver, names[i]);
+    EXPECT_EQ(list[i].name, descriptions[i]);
+    EXPECT_EQ(list[i].flags & kDeviceEnabled, kDeviceEnabled);
+  }
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorDevice);  // the entry past the end
+
+  // A source that comes later is listed from the next listing on.
+  server->run("pactl load-module module-null-sink sink_name=late");
+  EXPECT_EQ(devices().size(), 3u);
+  EXPECT_EQ(deviceOf("late.monitor"), 2);
+}
+
+TEST_F(PulseCaptureTest, APortlessSourceHasOneInputThatStaysOn) {
+  ASSERT_EQ(deviceOf("vsink.monitor"), 0);
+  EXPECT_EQ(capture->RecordGetInput(0), 0xFFFFFFFFu);
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorInit);
+
+  ASSERT_TRUE(capture->RecordInit(0));
+  EXPECT_EQ(capture->RecordGetInputName(0), devices()[0].name);
+  EXPECT_EQ(capture->RecordGetInputName(1), std::nullopt);
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorNotAvailable);
+  EXPECT_EQ(capture->RecordGetInput(0), 0u);
+  EXPECT_TRUE(capture->RecordSetInput(0, kInputOff, -1.0f));
+  EXPECT_EQ(capture->RecordGetInput(0), 0u);
+  EXPECT_TRUE(capture->RecordSetInput(0, kInputOn, -1.0f));
+  EXPECT_EQ(capture->RecordGetInput(0), 0u);
+  EXPECT_FALSE(capture->RecordSetInput(1, kInputOn, -1.0f));
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorNotAvailable);
+
+  EXPECT_FALSE(capture->RecordInit(1));
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorAlready);
+  EXPECT_TRUE(capture->RecordFree());
+  EXPECT_EQ(capture->RecordGetInputName(0), std::nullopt);
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorInit);
+  EXPECT_FALSE(capture->RecordFree());
+
+  // The pipe source, chosen by its number.
+  ASSERT_TRUE(capture->RecordInit(1));
+  EXPECT_EQ(capture->RecordGetInputName(0), devices()[1].name);
+  EXPECT_FALSE(capture->RecordInit(2));  // a failed init leaves the open one
+  EXPECT_EQ(capture->RecordGetInputName(0), devices()[1].name);
+  capture->RecordFree();
+  EXPECT_FALSE(capture->RecordInit(2));
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorDevice);
+}
+
+TEST_F(PulseCaptureTest, StartNeedsAnOpenDeviceAndTheOneFormat) {
+  EXPECT_EQ(capture->RecordStart(44100, 2, kSampleFloat, nullptr, nullptr), 0u);
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorInit);
+  ASSERT_TRUE(capture->RecordInit(0));
+  EXPECT_EQ(capture->RecordStart(48000, 2, kSampleFloat, nullptr, nullptr), 0u);
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorFormat);
+  EXPECT_EQ(capture->RecordStart(44100, 1, kSampleFloat, nullptr, nullptr), 0u);
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorFormat);
+  EXPECT_EQ(capture->RecordStart(44100, 2, 0, nullptr, nullptr), 0u);
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorFormat);
+
+  const ChannelHandle handle = capture->RecordStart(44100, 2, kSampleFloat, nullptr, nullptr);
+  ASSERT_NE(handle, 0u);
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorOk);
+  EXPECT_EQ(capture->RecordStart(44100, 2, kSampleFloat, nullptr, nullptr), 0u);
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorAlready);
+  EXPECT_EQ(capture->ChannelGetData(handle, bins.data(), 0x80000002u), -1);  // not the 2048-sample request
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorNotAvailable);
+
+  EXPECT_FALSE(capture->ChannelStop(handle + 1));
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorHandle);
+  EXPECT_TRUE(capture->ChannelStop(handle));
+  EXPECT_EQ(capture->ChannelGetData(handle, bins.data(), kDataFft2048), -1);
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorHandle);
+  EXPECT_EQ(capture->ChannelGetLevel(handle), 0xFFFFFFFFu);
+  // A new start gets a new handle.
+  const ChannelHandle again = capture->RecordStart(44100, 2, kSampleFloat, nullptr, nullptr);
+  EXPECT_NE(again, 0u);
+  EXPECT_NE(again, handle);
+  // Freeing the device ends the capture too.
+  EXPECT_TRUE(capture->RecordFree());
+  EXPECT_EQ(capture->ChannelGetLevel(again), 0xFFFFFFFFu);
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorHandle);
+}
+
+TEST_F(PulseCaptureTest, ToneIntoTheSinkShowsInLevelAndSpectrum) {
+  const ChannelHandle handle = startOn("vsink.monitor");
+  ASSERT_NE(handle, 0u) << capture->ErrorGetCode();
+  // Silence while nothing plays.
+  EXPECT_EQ(capture->ChannelGetLevel(handle), 0u);
+
+  SinkPlayer player(*server, "vsink", toneLoop(100, 1.0, 0.5));
+  ASSERT_EQ(player.error(), "");
+  ASSERT_TRUE(eventually([&] { return left(capture->ChannelGetLevel(handle)) > 32000; }))
+      << std::hex << capture->ChannelGetLevel(handle);
+  const uint32_t level = capture->ChannelGetLevel(handle);
+  EXPECT_LE(left(level), 32768u);
+  EXPECT_NEAR(right(level), 16384.0, 200.0);
+
+  // The spectrum's window is longer: wait until the tone fills it.
+  // The tone reads the mean of the two channels' amplitudes.
+  ASSERT_TRUE(eventually([&] { return binOf(handle, 100) > 0.745f; })) << bins[100];
+  EXPECT_EQ(std::max_element(bins.begin(), bins.end()) - bins.begin(), 100);
+  EXPECT_LT(bins[100], 0.755f);
+  EXPECT_LT(bins[20], 0.01f);
+
+  // Users see who records, in the mixer.
+  const std::string outputs = server->run("pactl list source-outputs");
+  EXPECT_NE(outputs.find("application.name = \"Tactolo\""), std::string::npos) << outputs;
+  EXPECT_NE(outputs.find("media.role = \"music\""), std::string::npos) << outputs;
+  EXPECT_NE(outputs.find("application.icon_name = "), std::string::npos) << outputs;
+  EXPECT_NE(server->run("pactl list clients").find("application.name = \"Tactolo\""), std::string::npos);
+
+  // The input's volume is the source's.
+  EXPECT_TRUE(capture->RecordSetInput(0, kInputOn, 0.5f));
+  EXPECT_TRUE(eventually([&] { return left(capture->ChannelGetLevel(handle)) < 20000; }));
+  EXPECT_NEAR(left(capture->ChannelGetLevel(handle)), 16384.0, 200.0);
+
+  EXPECT_TRUE(capture->ChannelStop(handle));
+  EXPECT_TRUE(eventually([&] { return server->run("pactl list short source-outputs").empty(); }));
+}
+
+TEST_F(PulseCaptureTest, InputGainRaisesAQuietInput) {
+  const double amplitude = std::pow(10.0, -26.0 / 20.0);  // -26 dBFS
+  const ChannelHandle handle = startOn("vsink.monitor");
+  ASSERT_NE(handle, 0u) << capture->ErrorGetCode();
+  SinkPlayer player(*server, "vsink", toneLoop(50, amplitude, amplitude));
+  ASSERT_EQ(player.error(), "");
+  const double quiet = amplitude * 32768;  // about 1642
+  ASSERT_TRUE(eventually([&] { return left(capture->ChannelGetLevel(handle)) > quiet * 0.95; }));
+  EXPECT_NEAR(left(capture->ChannelGetLevel(handle)), quiet, quiet * 0.03);
+
+  capture->setInputGainDb(20.0);
+  ASSERT_TRUE(eventually([&] { return left(capture->ChannelGetLevel(handle)) > quiet * 9.5; }));
+  const uint32_t raised = capture->ChannelGetLevel(handle);
+  EXPECT_NEAR(left(raised), quiet * 10, quiet * 0.3);
+  EXPECT_NEAR(right(raised), quiet * 10, quiet * 0.3);
+  // The spectrum is raised alike: the tone reads about 0.5 instead of 0.05.
+  EXPECT_TRUE(eventually([&] { return binOf(handle, 50) > amplitude * 9.5; }));
+  EXPECT_NEAR(bins[50], amplitude * 10, amplitude * 0.3);
+}
+
+TEST_F(PulseCaptureTest, KilledServerFailsTheNextReadAndComesBackOnInit) {
+  // A folder of our own, so that the restarted server has the same address.
+  struct Folder {
+    ~Folder() { std::filesystem::remove_all(path); }
+    std::filesystem::path path;
+  } folder{std::filesystem::temp_directory_path() /
+           ("tactolo-pulse-restart-" + std::to_string(static_cast<long>(getpid())))};
+  const auto& dir = folder.path;
+  ASSERT_NO_FATAL_FAILURE(restartServer(dir.string()));
+  capture = std::make_unique<PulseCaptureLibrary>(server->address());
+
+  const ChannelHandle handle = startOn("vsink.monitor");
+  ASSERT_NE(handle, 0u) << capture->ErrorGetCode();
+  ASSERT_EQ(capture->ChannelGetData(handle, bins.data(), kDataFft2048), kFftRequestBytes);
+
+  server->kill();
+  EXPECT_TRUE(
+      eventually([&] { return capture->ChannelGetData(handle, bins.data(), kDataFft2048) == -1; }, 1000));
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorNoServer);
+  EXPECT_EQ(capture->ChannelGetLevel(handle), 0xFFFFFFFFu);
+  EXPECT_TRUE(capture->ChannelStop(handle));
+  // A start on the device that is still open reports the lost server.
+  EXPECT_EQ(capture->RecordStart(44100, 2, kSampleFloat, nullptr, nullptr), 0u);
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorNoServer);
+  EXPECT_TRUE(capture->RecordFree());
+  EXPECT_FALSE(capture->RecordInit(0));
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorNoServer);
+  EXPECT_EQ(capture->RecordStart(44100, 2, kSampleFloat, nullptr, nullptr), 0u);
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorNoServer);
+
+  ASSERT_NO_FATAL_FAILURE(restartServer(dir.string()));
+  ASSERT_TRUE(capture->RecordInit(0)) << capture->ErrorGetCode();
+  const ChannelHandle again = capture->RecordStart(44100, 2, kSampleFloat, nullptr, nullptr);
+  ASSERT_NE(again, 0u) << capture->ErrorGetCode();
+  SinkPlayer player(*server, "vsink", toneLoop(100, 1.0, 1.0));
+  EXPECT_TRUE(eventually([&] { return left(capture->ChannelGetLevel(again)) > 32000; }));
+}
+
+TEST_F(PulseCaptureTest, SourceGoneFailsTheNextReadWithNoSuchDevice) {
+  int status = -1;
+  std::string module = server->run("pactl load-module module-null-sink sink_name=gone", &status);
+  ASSERT_EQ(status, 0);
+  module.erase(module.find_last_not_of("\n") + 1);
+  const int32_t device = deviceOf("gone.monitor");
+  ASSERT_GE(device, 0);
+  const ChannelHandle handle = startOn("gone.monitor");
+  ASSERT_NE(handle, 0u) << capture->ErrorGetCode();
+  ASSERT_EQ(capture->ChannelGetData(handle, bins.data(), kDataFft2048), kFftRequestBytes);
+
+  server->run("pactl unload-module " + module, &status);
+  ASSERT_EQ(status, 0);
+  EXPECT_TRUE(
+      eventually([&] { return capture->ChannelGetData(handle, bins.data(), kDataFft2048) == -1; }, 1000));
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorDevice);
+  EXPECT_TRUE(capture->ChannelStop(handle));
+  EXPECT_TRUE(capture->RecordFree());
+  // Its number still names the gone source until the list is read again.
+  EXPECT_FALSE(capture->RecordInit(device));
+  EXPECT_EQ(capture->ErrorGetCode(), kErrorDevice);
+  EXPECT_EQ(deviceOf("gone.monitor"), -1);
+}
+
+}  // namespace
+}  // namespace tactolo::testing

@@ -1,0 +1,226 @@
+#include "audio/pulse_server.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+extern char** environ;
+
+namespace tactolo::testing {
+
+namespace {
+
+/// Reads one line from `fd` within the time left before `deadline`; false at
+/// the end of the output or when the time is up.
+bool readLine(int fd, std::string& line, std::chrono::steady_clock::time_point deadline) {
+  line.clear();
+  for (;;) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    pollfd ready{fd, POLLIN, 0};
+    if (poll(&ready, 1, static_cast<int>(left.count())) <= 0) return false;
+    char c = 0;
+    if (read(fd, &c, 1) != 1) return false;
+    if (c == '\n') return true;
+    line += c;
+  }
+}
+
+std::string quoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+/// Starts `args` with its standard input from `input` and (unless -1) its
+/// standard output to `output`, in `environment` (ours when empty). Returns
+/// the process id, or -1.
+pid_t spawn(std::vector<std::string> args, int input, int output, std::vector<std::string> environment = {}) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
+  if (output >= 0) posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  std::vector<char*> envp;
+  for (std::string& entry : environment) envp.push_back(entry.data());
+  envp.push_back(nullptr);
+  pid_t pid = -1;
+  const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(),
+                                   environment.empty() ? environ : envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  return spawned == 0 ? pid : -1;
+}
+
+}  // namespace
+
+bool pulseRequired() {
+  const char* required = std::getenv("TACTOLO_REQUIRE_PULSE");
+  return required != nullptr && std::strcmp(required, "1") == 0;
+}
+
+std::unique_ptr<PulseServer> PulseServer::start(std::string& why, const std::string& dir) {
+  int input[2];
+  int output[2];
+  if (pipe2(input, O_CLOEXEC) != 0) {
+    why = "no pipe";
+    return nullptr;
+  }
+  if (pipe2(output, O_CLOEXEC) != 0) {
+    close(input[0]);
+    close(input[1]);
+    why = "no pipe";
+    return nullptr;
+  }
+  std::vector<std::string> args{"bash", TACTOLO_PULSE_SERVER_SCRIPT};
+  if (!dir.empty()) {
+    args.push_back("--dir");
+    args.push_back(dir);
+  }
+  args.push_back("--serve");
+  std::unique_ptr<PulseServer> server(new PulseServer);
+  server->scriptPid_ = spawn(args, input[0], output[1]);
+  close(input[0]);
+  close(output[1]);
+  server->toScript_ = input[1];
+  if (server->scriptPid_ < 0) {
+    close(output[0]);
+    why = "cannot run bash";
+    return nullptr;
+  }
+
+  // The script gives up on its own after 10 s; this is only a backstop.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  std::string line;
+  bool ready = false;
+  while (!ready && readLine(output[0], line, deadline)) {
+    if (line == "ready") {
+      ready = true;
+    } else if (line.rfind("pid=", 0) == 0) {
+      server->serverPid_ = static_cast<pid_t>(std::atoi(line.c_str() + 4));
+    } else if (line.rfind("server=", 0) == 0) {
+      server->address_ = line.substr(7);
+    } else if (line.rfind("home=", 0) == 0) {
+      server->home_ = line.substr(5);
+    }
+  }
+  close(output[0]);
+  if (!ready || server->serverPid_ <= 0 || server->address_.empty()) {
+    why = "pulseaudio did not start (scripts/pulse-server.sh; see its log above)";
+    return nullptr;
+  }
+  return server;
+}
+
+PulseServer::~PulseServer() {
+  // The script stops the server by its PID once its input closes.
+  if (toScript_ >= 0) close(toScript_);
+  if (scriptPid_ > 0) {
+    int status = 0;
+    waitpid(scriptPid_, &status, 0);
+  }
+}
+
+void PulseServer::kill() {
+  if (serverPid_ > 0) ::kill(serverPid_, SIGKILL);
+}
+
+std::vector<std::string> PulseServer::clientEnvironment() const {
+  std::vector<std::string> environment;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    if (std::strncmp(*entry, "HOME=", 5) != 0 && std::strncmp(*entry, "PULSE_SERVER=", 13) != 0) {
+      environment.emplace_back(*entry);
+    }
+  }
+  environment.push_back("HOME=" + home_);
+  environment.push_back("PULSE_SERVER=" + address_);
+  return environment;
+}
+
+std::string PulseServer::run(const std::string& command, int* status) const {
+  const std::string line =
+      "export HOME=" + quoted(home_) + " PULSE_SERVER=" + quoted(address_) + "; " + command;
+  std::string output;
+  FILE* pipe = popen(line.c_str(), "r");
+  if (pipe == nullptr) {
+    if (status != nullptr) *status = -1;
+    return output;
+  }
+  char buffer[4096];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
+  const int result = pclose(pipe);
+  if (status != nullptr) *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
+  return output;
+}
+
+void PulseServer::wakeSink(const std::string& sink) const {
+  run("pactl suspend-sink " + quoted(sink) + " 1 && pactl suspend-sink " + quoted(sink) + " 0");
+}
+
+SinkPlayer::SinkPlayer(const PulseServer& server, const std::string& sink, std::vector<float> loop)
+    : loop_(std::move(loop)) {
+  // A write to pacat once it is gone must fail, not end the test program.
+  signal(SIGPIPE, SIG_IGN);
+  int input[2];
+  if (pipe2(input, O_CLOEXEC) != 0) {
+    error_ = "no pipe";
+    return;
+  }
+  // A small pipe keeps the audio waiting in it short (a page: about 12 ms).
+  fcntl(input[1], F_SETPIPE_SZ, 4096);
+  pacat_ = spawn({"pacat", "--playback", "-d", sink, "--format=float32le", "--rate=44100", "--channels=2",
+                  "--latency-msec=10", "--raw"},
+                 input[0], -1, server.clientEnvironment());
+  close(input[0]);
+  toPacat_ = input[1];
+  if (pacat_ < 0) {
+    error_ = "cannot run pacat";
+    return;
+  }
+  thread_ = std::thread([this] { feed(); });
+  if (!eventually([&] { return !server.run("pactl list short sink-inputs").empty(); })) {
+    error_ = "pacat's stream did not appear";
+    return;
+  }
+  server.wakeSink(sink);
+}
+
+SinkPlayer::~SinkPlayer() {
+  stop_ = true;
+  if (pacat_ > 0) ::kill(pacat_, SIGTERM);
+  if (thread_.joinable()) thread_.join();
+  if (toPacat_ >= 0) close(toPacat_);
+  if (pacat_ > 0) {
+    int status = 0;
+    waitpid(pacat_, &status, 0);
+  }
+}
+
+void SinkPlayer::feed() {
+  // pacat takes the frames at the sink's pace: each write waits while the
+  // pipe is full.
+  const auto* bytes = reinterpret_cast<const char*>(loop_.data());
+  const std::size_t size = loop_.size() * sizeof(float);
+  std::size_t position = 0;
+  while (!stop_) {
+    const ssize_t written = write(toPacat_, bytes + position, size - position);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    position = (position + static_cast<std::size_t>(written)) % size;
+  }
+}
+
+}  // namespace tactolo::testing

@@ -1,0 +1,97 @@
+// A private sound server for the tests of the live back-end, and a player
+// that plays a loop of frames into one of its sinks.
+#pragma once
+
+#include <sys/types.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tactolo::testing {
+
+/// A server started by scripts/pulse-server.sh --serve: sink "vsink" with
+/// its monitor "vsink.monitor", pipe source "fifosrc". Stopped when
+/// destroyed (or, should the test die, when the script sees its input
+/// close).
+class PulseServer {
+ public:
+  /// Starts a server in `dir` (a fresh temporary folder when empty). Returns
+  /// nullptr and sets `why` when it does not start.
+  static std::unique_ptr<PulseServer> start(std::string& why, const std::string& dir = "");
+  ~PulseServer();
+  PulseServer(const PulseServer&) = delete;
+  PulseServer& operator=(const PulseServer&) = delete;
+
+  const std::string& address() const { return address_; }
+  /// Kills the server process at once (SIGKILL), as a crash would.
+  void kill();
+  /// Runs the shell command line `command` as a client of this server and
+  /// returns its standard output; `status` gets its exit status.
+  std::string run(const std::string& command, int* status = nullptr) const;
+  /// The environment of a client of this server: ours, with the server's
+  /// address and HOME.
+  std::vector<std::string> clientEnvironment() const;
+  /// Makes the null sink `sink` follow the latency of the streams it has
+  /// now. An idle null sink renders 2 s at a time, so a stream that comes
+  /// along would otherwise hear its first sound up to 2 s late; suspending
+  /// and resuming the sink restarts its clock.
+  void wakeSink(const std::string& sink) const;
+
+ private:
+  PulseServer() = default;
+
+  pid_t scriptPid_ = -1;
+  int toScript_ = -1;  // the script's standard input
+  pid_t serverPid_ = -1;
+  std::string address_;
+  std::string home_;
+};
+
+/// True when the tests must fail, not skip, without a sound server (CI sets
+/// TACTOLO_REQUIRE_PULSE=1).
+bool pulseRequired();
+
+/// Plays `loop` (interleaved stereo float frames at 44100 Hz) over and over
+/// into the null sink `sink` of `server` with pacat, until destroyed or the
+/// server goes. Streams that record the sink's monitor should be running
+/// before the player starts: it wakes the sink (PulseServer::wakeSink) once
+/// its stream is there.
+class SinkPlayer {
+ public:
+  SinkPlayer(const PulseServer& server, const std::string& sink, std::vector<float> loop);
+  ~SinkPlayer();
+  SinkPlayer(const SinkPlayer&) = delete;
+  SinkPlayer& operator=(const SinkPlayer&) = delete;
+
+  /// Empty while playing; otherwise why it could not start.
+  const std::string& error() const { return error_; }
+
+ private:
+  void feed();
+
+  std::vector<float> loop_;
+  pid_t pacat_ = -1;
+  int toPacat_ = -1;
+  std::string error_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+/// Checks `condition` every 10 ms until it holds or `timeoutMs` pass; returns
+/// whether it held. For waiting on a real server, never as a timing
+/// assertion of its own.
+template <class Condition>
+bool eventually(Condition condition, int timeoutMs = 2000) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
+
+}  // namespace tactolo::testing
