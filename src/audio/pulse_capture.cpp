@@ -458,11 +458,11 @@ ChannelHandle PulseCaptureLibrary::RecordStart(uint32_t rate, uint32_t channels,
     fail(kErrorNoServer);
     return 0;
   }
-  const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(kCaptureRate), 2};
+  const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(kCaptureRate), 2};
   pa_channel_map map;
   pa_channel_map_init_stereo(&map);
   pa_proplist* properties = appProperties();
-  pa_stream* stream = pa_stream_new_with_proplist(context_, kAppName, &spec, &map, properties);
+  pa_stream* stream = pa_stream_new_with_proplist(context_, kAppName, &format, &map, properties);
   pa_proplist_free(properties);
   if (stream == nullptr) {
     fail(serverError(context_));
@@ -478,7 +478,7 @@ ChannelHandle PulseCaptureLibrary::RecordStart(uint32_t rate, uint32_t channels,
   buffer.tlength = static_cast<uint32_t>(-1);
   buffer.prebuf = static_cast<uint32_t>(-1);
   buffer.minreq = static_cast<uint32_t>(-1);
-  buffer.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(kCaptureFragmentUs, &spec));
+  buffer.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(kCaptureFragmentUs, &format));
   // The source's own latency follows the fragment, and a source that goes
   // away ends the capture instead of moving it elsewhere.
   const auto streamFlags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE);
