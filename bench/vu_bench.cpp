@@ -34,7 +34,8 @@ void BM_VuPassAllColourPointsChanging(benchmark::State& state) {
       point.BlueChannel = 3 * i + 3;
     }
   }
-  VuOutput output;
+  VuOutputState lit;
+  VuOutput output(lit);
   output.setupThresholds(config.VuSize);
   CountingSink sink;
   bool loud = false;
