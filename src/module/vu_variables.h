@@ -56,12 +56,6 @@ struct VuLayout {
 /// (which gates the VU output switch).
 struct VuConfiguration : VuLayout {
   bool VuConfigLoaded = false;
-
-  /// Takes over a layout that was read completely, and marks it usable.
-  void apply(const VuLayout& layout) {
-    static_cast<VuLayout&>(*this) = layout;
-    VuConfigLoaded = true;
-  }
 };
 
 /// The output's thresholds and lit states. Point i of a row lights when its

@@ -216,6 +216,16 @@ TEST_F(VuWindowsTest, ASaveThatIsCancelledOrFailsShowsNothingAndListsNothing) {
   EXPECT_EQ(save.initialFolder, folder_.string() + "/");
 }
 
+TEST_F(VuWindowsTest, ASaveElsewhereIsReloadedByNameFromTheProjectsFolder) {
+  editor().load();
+  fs::create_directory(folder_ / "elsewhere");
+  dialogs.queueFileSaveAnswer(path("elsewhere/side.vuconf"));
+  editor().SaveCommand_Click();
+  EXPECT_EQ(ReadVuConfigFile(path("elsewhere/side.vuconf")), layout());
+  EXPECT_THAT(messages(), ElementsAre("Configuration saved !", "Error while reading " + path("side.vuconf")));
+  EXPECT_EQ(editor().form().ConfigCombo.text(), "side.vuconf");
+}
+
 TEST_F(VuWindowsTest, AHostThatRefusesDmxGetsOneEventErrorPerPassWhileThePassGoesOn) {
   VuConfiguration& config = module.vu().config;
   config.VuStereo = false;
