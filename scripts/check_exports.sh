@@ -7,6 +7,7 @@
 set -euo pipefail
 library="$1"
 expected="tactolo_automation
+tactolo_check_vuconf
 tactolo_create_object
 tactolo_library_info
 tactolo_shutdown"

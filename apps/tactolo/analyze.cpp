@@ -1,14 +1,19 @@
 #include "analyze.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <limits>
 #include <ostream>
 #include <stdexcept>
+#include <system_error>
 
 #include "audio/file_playback.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/headless_host.h"
 #include "plugin_library.h"
+#include "project_folder.h"
 #include "text_escape.h"
 
 namespace tactolo::app {
@@ -30,6 +35,17 @@ std::string seconds(double s) {
   return buf;
 }
 
+/// Puts the VU layout `file` into the project's folder, the only file there,
+/// so that the window lists and loads it when it loads. The file is read
+/// with the plug-in's own reader first: one it refuses ends the analysis.
+void provideVuLayout(PluginLibrary& library, const std::string& file, const std::filesystem::path& folder) {
+  const auto checked = library.checkVuConfig(file);
+  if (!checked.ok) throw std::runtime_error("cannot use the VU layout " + file + ": " + checked.error);
+  std::error_code error;
+  std::filesystem::copy_file(file, folder / "layout.vuconf", error);
+  if (error) throw std::runtime_error("cannot use the VU layout " + file + ": " + error.message());
+}
+
 }  // namespace
 
 AnalyzeResult analyze(const AnalyzeOptions& options) {
@@ -47,11 +63,17 @@ AnalyzeResult analyze(const AnalyzeOptions& options) {
   capture.RecordFree();
   HeadlessDialogs dialogs;
   auto helper = std::make_shared<HeadlessHelper>(clock);
+  // The plug-in lists VU layouts in its project's folder: a private one,
+  // empty unless a layout is given.
+  ProjectFolder project;
+  helper->project.projectName = "analysis";
+  helper->project.baseFilename = (project.path() / "analysis").string();
 
   // The plug-in runs in its library as under any host. The objects it hands
   // out go (end of the block) before the library closes, and the platform
   // services only after it.
   PluginLibrary library(defaultPluginPath());
+  if (options.vuFile) provideVuLayout(library, *options.vuFile, project.path());
   AnalyzeResult result;
   {
     auto plugin = library.create(PlatformServices{&clock, &capture, &dialogs});
@@ -72,6 +94,15 @@ AnalyzeResult analyze(const AnalyzeOptions& options) {
     // checking it again turns the output on.
     require(automation->check(kMain, {"sendBeatCheck"}, 0));
     require(automation->check(kMain, {"sendBeatCheck"}, 1));
+    // The window loaded the layout as the first of its list; the switch
+    // turns VU output on.
+    if (options.vuFile) {
+      require(automation->check(kMain, {"SendVuCheck"}, 1));
+      if (require(automation->state("SendVu")).value.integer == 0) {
+        throw std::runtime_error("cannot use the VU layout " + *options.vuFile + ": it did not load");
+      }
+    }
+    if (options.vuGain) require(automation->slide(kMain, {"VUslider"}, *options.vuGain));
 
     require(automation->click(kMain, {"startButton"}));
     if (require(automation->state("Recording")).value.integer == 0) {
@@ -100,14 +131,31 @@ AnalyzeResult analyze(const AnalyzeOptions& options) {
     if (!capture.loadError().empty()) result.errors.push_back("warning: " + capture.loadError());
     require(automation->click(kMain, {"startButton"}));
     for (auto& e : require(automation->takeEventErrors())) result.errors.push_back(std::move(e));
+    for (const auto& e : helper->stream.events) {
+      if (!e.userInteraction)
+        result.dmx.push_back({static_cast<double>(e.atMs) / 1000.0, e.channel, e.value});
+    }
   }
   const HostStatus ended = library.shutdown();
   if (!ended.ok) result.errors.push_back(ended.error);
   return result;
 }
 
-void printText(const AnalyzeResult& result, std::ostream& out) {
-  for (const auto& beat : result.beats) out << seconds(beat.timeSeconds) << ' ' << beat.bpm << '\n';
+void printText(const AnalyzeOptions& options, const AnalyzeResult& result, std::ostream& out) {
+  // In time order; within a tick the beat comes before the level pass.
+  std::size_t nextWrite = 0;
+  const auto writesUntil = [&](double limit) {
+    for (; options.dmx && nextWrite < result.dmx.size() && result.dmx[nextWrite].timeSeconds < limit;
+         ++nextWrite) {
+      const DmxWrite& write = result.dmx[nextWrite];
+      out << seconds(write.timeSeconds) << " dmx " << write.channel << ' ' << write.value << '\n';
+    }
+  };
+  for (const auto& beat : result.beats) {
+    writesUntil(beat.timeSeconds);
+    out << seconds(beat.timeSeconds) << ' ' << beat.bpm << '\n';
+  }
+  writesUntil(std::numeric_limits<double>::infinity());
 }
 
 void printJson(const AnalyzeOptions& options, const AnalyzeResult& result, std::ostream& out) {
@@ -118,7 +166,17 @@ void printJson(const AnalyzeOptions& options, const AnalyzeResult& result, std::
     out << (i ? ",\n    " : "\n    ") << "{\"time\": " << seconds(beat.timeSeconds)
         << ", \"bpm\": " << beat.bpm << "}";
   }
-  out << (result.beats.empty() ? "]\n}\n" : "\n  ]\n}\n");
+  out << (result.beats.empty() ? "]" : "\n  ]");
+  if (options.dmx) {
+    out << ",\n  \"dmx\": [";
+    for (std::size_t i = 0; i < result.dmx.size(); ++i) {
+      const DmxWrite& write = result.dmx[i];
+      out << (i ? ",\n    " : "\n    ") << "{\"time\": " << seconds(write.timeSeconds)
+          << ", \"channel\": " << write.channel << ", \"value\": " << write.value << "}";
+    }
+    out << (result.dmx.empty() ? "]" : "\n  ]");
+  }
+  out << "\n}\n";
 }
 
 }  // namespace tactolo::app

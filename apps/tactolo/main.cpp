@@ -5,6 +5,7 @@
 #include <iostream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "analyze.h"
 #include "cli_values.h"
@@ -12,6 +13,7 @@
 #include "plugin_library.h"
 #include "script_runner.h"
 #include "text_escape.h"
+#include "vuconf_check.h"
 
 namespace {
 
@@ -19,6 +21,8 @@ namespace {
 constexpr int kOutputFailed = 1;
 /// Exit status for bad input: a source, a script or an option.
 constexpr int kBadInput = 2;
+/// Exit status of `vuconf check` when a file does not read.
+constexpr int kFilesFailed = 1;
 
 /// One line on standard error, escaped so that it stays one line.
 void printError(const std::string& message) {
@@ -31,10 +35,20 @@ int runAnalyze(const tactolo::app::AnalyzeOptions& options, std::ostream& out) {
     if (options.json) {
       tactolo::app::printJson(options, result, out);
     } else {
-      tactolo::app::printText(result, out);
+      tactolo::app::printText(options, result, out);
     }
     for (const auto& e : result.errors) printError(e);
     return 0;
+  } catch (const std::exception& e) {
+    printError(e.what());
+    return kBadInput;
+  }
+}
+
+int runVuconfCheck(const std::vector<std::string>& files, std::ostream& out) {
+  try {
+    tactolo::app::PluginLibrary library(tactolo::app::defaultPluginPath());
+    return tactolo::app::checkVuconfFiles(library, files, out) ? 0 : kFilesFailed;
   } catch (const std::exception& e) {
     printError(e.what());
     return kBadInput;
@@ -81,6 +95,18 @@ int main(int argc, char** argv) {
   analyzeCommand->add_option("--gain", gain, "Gain slider position 0..100");
   analyzeCommand->add_option("--max-bpm", maxBpm, "Maximum tempo 30..300, or off");
   analyzeCommand->add_flag("--json", analyze.json, "Print one JSON document");
+  std::string vuFile;
+  std::string vuGain;
+  analyzeCommand->add_option("--vu", vuFile, "VU layout (.vuconf) to load and send to DMX");
+  analyzeCommand->add_option("--vu-gain", vuGain, "VU gain slider position 0..100");
+  analyzeCommand->add_flag("--dmx", analyze.dmx, "Print every DMX write: time, channel, value");
+
+  std::vector<std::string> vuconfFiles;
+  auto* vuconfCommand = app.add_subcommand("vuconf", "VU layout files (.vuconf)");
+  vuconfCommand->require_subcommand(1);
+  auto* vuconfCheck = vuconfCommand->add_subcommand(
+      "check", "Read VU layout files as the plug-in does and say whether they load");
+  vuconfCheck->add_option("FILE", vuconfFiles, "VU layout files")->required();
 
   std::string scriptFile;
   auto* scriptCommand = app.add_subcommand(
@@ -99,6 +125,9 @@ int main(int argc, char** argv) {
       analyze.maxBpmOff = !value;
       if (value) analyze.maxBpm = static_cast<int>(*value);
     }
+    if (analyzeCommand->count("--vu") > 0) analyze.vuFile = vuFile;
+    if (analyzeCommand->count("--vu-gain") > 0)
+      analyze.vuGain = static_cast<int>(*parseOptionValue("--vu-gain", vuGain, 0, 100));
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
@@ -114,11 +143,13 @@ int main(int argc, char** argv) {
   // A closed pipe or a full disk on standard output is reported, not passed
   // over; a script's transcript goes out line by line as it runs.
   tactolo::app::ignoreBrokenPipes();
-  tactolo::app::CheckedOutput output(/*lineBuffered=*/static_cast<bool>(*scriptCommand));
+  tactolo::app::CheckedOutput output(/*lineBuffered=*/static_cast<bool>(*scriptCommand) ||
+                                     static_cast<bool>(*vuconfCheck));
   std::ostream out(&output);
   int status = kBadInput;
   if (*analyzeCommand) status = runAnalyze(analyze, out);
   if (*scriptCommand) status = runScriptFile(scriptFile, out);
+  if (*vuconfCheck) status = runVuconfCheck(vuconfFiles, out);
   if (!output.finish()) {
     printError(output.errorMessage());
     return kOutputFailed;

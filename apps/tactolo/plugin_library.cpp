@@ -48,6 +48,7 @@ PluginLibrary::PluginLibrary(const std::string& path) : path_(path) {
     create_ = lookUp<decltype(&tactolo_create_object)>(handle_, "tactolo_create_object", path);
     automation_ = lookUp<decltype(&tactolo_automation)>(handle_, "tactolo_automation", path);
     shutdown_ = lookUp<decltype(&tactolo_shutdown)>(handle_, "tactolo_shutdown", path);
+    checkVuconf_ = lookUp<decltype(&tactolo_check_vuconf)>(handle_, "tactolo_check_vuconf", path);
   } catch (...) {
     ::dlclose(handle_);
     throw;
@@ -83,6 +84,15 @@ HostStatus PluginLibrary::shutdown() {
   char error[kErrorSize] = {};
   const int done = shutdown_(error, sizeof error);
   return done == 1 ? hostOk() : HostStatus::failure(error);
+}
+
+HostResult<VuConfigSummary> PluginLibrary::checkVuConfig(const std::string& path) {
+  VuConfigSummary summary;
+  char error[kErrorSize] = {};
+  if (checkVuconf_(path.c_str(), &summary, error, sizeof error) != 1) {
+    return HostResult<VuConfigSummary>::failure(error);
+  }
+  return HostResult<VuConfigSummary>::success(std::move(summary));
 }
 
 }  // namespace tactolo::app

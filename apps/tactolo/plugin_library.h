@@ -39,6 +39,9 @@ class PluginLibrary {
   /// Ends the module: the library runs the windows' close handlers. Failure
   /// carries the message of an error they raised.
   HostStatus shutdown();
+  /// Reads the VU configuration file at `path` with the plug-in's reader;
+  /// failure carries what is wrong with it. Needs no module.
+  HostResult<VuConfigSummary> checkVuConfig(const std::string& path);
 
  private:
   std::string path_;
@@ -47,6 +50,7 @@ class PluginLibrary {
   decltype(&tactolo_create_object) create_ = nullptr;
   decltype(&tactolo_automation) automation_ = nullptr;
   decltype(&tactolo_shutdown) shutdown_ = nullptr;
+  decltype(&tactolo_check_vuconf) checkVuconf_ = nullptr;
 };
 
 }  // namespace tactolo::app

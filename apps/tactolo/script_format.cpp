@@ -46,6 +46,8 @@ std::string formatNumber(double value) {
 std::string formatBool(bool value) { return value ? "true" : "false"; }
 
 std::string formatColor(uint32_t color) {
+  // Above 0xFFFFFF: the system colour with that index.
+  if (color > 0xFFFFFFu) return "system " + std::to_string(color & 0xFFFFFFu);
   return std::to_string(color & 0xFFu) + "," + std::to_string((color >> 8) & 0xFFu) + "," +
          std::to_string((color >> 16) & 0xFFu);
 }

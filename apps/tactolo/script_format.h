@@ -12,7 +12,8 @@ std::string quoteText(const std::string& text);
 /// %g: up to 6 significant digits.
 std::string formatNumber(double value);
 std::string formatBool(bool value);
-/// A packed colour (red in the low byte) as R,G,B.
+/// A packed colour (red in the low byte) as R,G,B; a system colour (above
+/// 0xFFFFFF) as "system N", N its index.
 std::string formatColor(uint32_t color);
 
 }  // namespace tactolo::app

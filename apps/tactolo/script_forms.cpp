@@ -27,10 +27,10 @@ std::string formName(const std::string& written) {
                           " (forms: TactoloMain, VUConfigForm, VUPointConfigForm)");
 }
 
-constexpr std::array<const char*, 20> kProperties{
+constexpr std::array<const char*, 21> kProperties{
     "caption", "text",    "value",   "listindex",   "listcount", "list",        "itemdata",
     "enabled", "visible", "bold",    "backcolor",   "forecolor", "bordercolor", "fillcolor",
-    "min",     "max",     "tooltip", "windowstate", "left",      "top"};
+    "min",     "max",     "tooltip", "windowstate", "left",      "top",         "picture"};
 
 ControlId controlId(const ControlRef& ref) { return ControlId{ref.name, ref.index}; }
 

@@ -70,7 +70,7 @@ int ScriptRunner::run(const std::string& pluginPath) {
     err_ << "tactolo: " << e.what() << '\n';
     return kScriptStopped;
   }
-  world_->dialogs.modalWait = [this](const std::function<bool()>& keepGoing) { return runWhile(keepGoing); };
+  world_->dialogs.runLines = [this](const std::function<bool()>& keepGoing) { return runWhile(keepGoing); };
   const bool finished = runWhile([] { return true; });
   // The host ends the plug-in's module before it exits; the windows' close
   // handlers run then, and an error they raise is a result like any other.
@@ -313,11 +313,13 @@ void ScriptRunner::dump(const Args& args) {
                 " icon=" + iconText(r.icon) + " buttons=" + buttonsText(r.buttons) + " -> " + r.answer);
           break;
         case HeadlessDialogs::Kind::FileSave:
-          print("  save title=" + quoteText(r.title) + " file=" + quoteText(r.text) + " -> " +
+          print("  save title=" + quoteText(r.title) + " filter=" + quoteText(r.filter) +
+                " index=" + std::to_string(r.filterIndex) + " folder=" + quoteText(r.initialFolder) +
+                " file=" + quoteText(r.text) + " -> " +
                 (r.answer == "cancel" ? r.answer : quoteText(r.answer)));
           break;
         case HeadlessDialogs::Kind::Color:
-          print("  color -> " + r.answer);
+          print("  color " + formatColor(r.initialColor) + " -> " + r.answer);
           break;
       }
     }

@@ -19,14 +19,15 @@
 #include "platform/dialogs.h"
 #include "platform/headless_host.h"
 #include "plugin_library.h"
+#include "project_folder.h"
 
 namespace tactolo::app {
 
 /// The dialog service of the script host: records every dialog and answers
-/// from the queues of HeadlessDialogs. It is also where a form shown modal
-/// will hand control back to the script: a modal wait calls `modalWait`, the
-/// runner's own loop, which runs the following script lines until the form
-/// is hidden.
+/// from the queues of HeadlessDialogs. A form shown modal hands control back
+/// to the script here: modalWait runs the following script lines (through
+/// `runLines`, the runner's own loop) until the form is hidden, so that they
+/// act on it; then the handler that showed it goes on.
 class ScriptDialogs final : public DialogService {
  public:
   DialogAnswer messageBox(const std::string& text, const std::string& title, MessageIcon icon,
@@ -39,32 +40,16 @@ class ScriptDialogs final : public DialogService {
   std::optional<uint32_t> chooseColor(uint32_t initialColor) override {
     return recorder.chooseColor(initialColor);
   }
+  /// Returns when the form is hidden, or when the script has no more lines
+  /// (or stopped on one it cannot parse) while the form is still shown.
+  void modalWait(const std::function<bool()>& shown) override {
+    if (runLines) runLines(shown);
+  }
 
   HeadlessDialogs recorder;
   /// Runs script lines while the predicate holds; false when the script
   /// stopped. Set by the runner.
-  std::function<bool(const std::function<bool()>& keepGoing)> modalWait;
-};
-
-/// The host's project folder: a fresh temporary folder unless the script
-/// names one; the temporary one is removed with this object, or by SIGINT or
-/// SIGTERM should one end the process first.
-class ProjectFolder {
- public:
-  ProjectFolder();
-  ~ProjectFolder();
-  ProjectFolder(const ProjectFolder&) = delete;
-  ProjectFolder& operator=(const ProjectFolder&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-  /// Uses `folder` from now on, creating it when missing.
-  void use(const std::filesystem::path& folder);
-  /// The temporary folder made at start (removed at exit).
-  const std::filesystem::path& temporary() const { return temporary_; }
-
- private:
-  std::filesystem::path temporary_;
-  std::filesystem::path path_;
+  std::function<bool(const std::function<bool()>& keepGoing)> runLines;
 };
 
 /// Everything one script runs in. Members are destroyed in reverse order:

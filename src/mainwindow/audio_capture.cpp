@@ -115,6 +115,7 @@ void TactoloMain::startButton_Click() {
   f.beatShape.setBorderColor(MainForm::kRed);
   f.startButton.setCaption("Start");
   capture.ChannelStop(v.RecordChannel);
+  if (v.SendVu) SendVuCheck_Click();
   f.VUpicture.cls();
 }
 

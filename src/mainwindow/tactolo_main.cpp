@@ -6,6 +6,8 @@
 #include "module/beat_variables.h"
 #include "module/host_services.h"
 #include "module/plugin_module.h"
+#include "platform/numbers.h"
+#include "vu/vu_config_form.h"
 #include "vu/vu_windows.h"
 
 namespace tactolo {
@@ -90,6 +92,9 @@ void TactoloMain::wireHandlers() {
   f.methodBox.onClick = [this] { methodBox_Click(); };
   f.maxBpmCheck.onClick = [this] { maxBpmCheck_Click(); };
   f.maxBpmSlider.onChange = [this] { maxBpmSlider_Change(); };
+  f.SendVuCheck.onClick = [this] { SendVuCheck_Click(); };
+  f.ConfCombo.onClick = [this] { ConfCombo_Click(); };
+  f.VUslider.onScroll = [this] { VUslider_Scroll(); };
 }
 
 void TactoloMain::createTimers() {
@@ -130,13 +135,17 @@ void TactoloMain::Form_Load() {
   // 4: the host's settings object.
   hostSettings = module_.PluginHelper().Settings();
 
-  // 5: the ring of level samples.
+  // 5: the ring of level samples; the preview's heights in pixels.
   v.LevelSamples = {};
+  VuVariables& vu = module_.vu();
+  vu.VuHalfHeight = ToInt16(f.VUpicture.scaleHeightPx() / 2.0);
+  vu.VuFullHeight = ToInt16(f.VUpicture.scaleHeightPx());
 
   // 6: the spectrum buffer, the methods' arrays and the start values.
   cycle_ = std::make_unique<DetectionCycle>(
       module_,
-      CycleControls{f.startButton, f.methodBox, f.sendBeatCheck, f.maxBpmCheck, f.beatShape, f.bpmLabel},
+      CycleControls{f.startButton, f.methodBox, f.sendBeatCheck, f.maxBpmCheck, f.beatShape, f.bpmLabel,
+                    f.VUpicture},
       CycleTimers{*beatTimer, *beatClearTimer, *startTimer, *maxBpmTimer, *stoppuhr});
   tempo_ = std::make_unique<TempoControl>(v, TempoControls{f.maxBpmCheck, f.maxBpmSlider}, *maxBpmTimer);
   v.GainThresholdScale = 100.0;
@@ -164,8 +173,11 @@ void TactoloMain::Form_Load() {
   for (const char* count : {"8", "16", "32", "64", "128", "256"}) f.subBandBox.addItem(count);
   f.subBandBox.setListIndex(3);
 
-  // 9: VU state: no configuration loaded, VU output off.
+  // 9: VU state: no configuration loaded, VU output off, 8 points, gain 1.0,
+  // stereo, both rows of 16 points cleared.
+  vu.config = VuConfiguration{};
   v.SendVu = false;
+  v.VuGainFactor = 1.0;
 
   // 11: the methods.
   f.methodBox.clear();
@@ -184,8 +196,9 @@ void TactoloMain::Form_Load() {
   CheckLibraryVersion();
   ListRecordingDevices();
 
-  // 15: the VU configuration editor exists from here on.
-  vuWindows_.vuConfigForm();
+  // 15: the VU configuration editor (its first use loads it, which lists the
+  // configurations too), and the listing into ConfCombo.
+  vuWindows_.vuConfigForm().GetConfigs();
 
   // 16: VU output can be switched on only when a configuration exists.
   f.SendVuCheck.setEnabled(f.ConfCombo.listCount() > 0);

@@ -10,6 +10,8 @@
 //   mainwindow/audio_capture.cpp  devices, inputs, gain, start/stop, closing
 //   tracking/detection_cycle.cpp  the 20 ms cycle, gates, indicator, levels
 //   tracking/tempo_control.cpp    maximum-tempo switch and slider
+//   mainwindow/vu_meter_handlers.cpp  the VU switch, configuration list and
+//                                 gain slider (the output itself is vu/)
 #pragma once
 
 #include <cstdint>
@@ -84,6 +86,11 @@ class TactoloMain {
   void maxBpmCheck_Click();
   void maxBpmSlider_Change();
   void maxBpmTimer_Timer();
+
+  // VU meter (vu/vu_meter.h) ----------------------------------------------------
+  void SendVuCheck_Click();
+  void ConfCombo_Click();
+  void VUslider_Scroll();
 
   /// The detection cycle of the loaded window; std::logic_error while the
   /// window is not loaded.

@@ -1,6 +1,7 @@
 #include "module/plugin_module.h"
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 #include "platform/names.h"
@@ -29,6 +30,13 @@ void PluginModule::windowLoaded(const std::string& name) {
 
 void PluginModule::windowUnloaded(const std::string& name) {
   std::erase_if(loadedWindows_, [&](const std::string& loaded) { return sameName(loaded, name); });
+}
+
+void PluginModule::modalEnded(const std::string& name) {
+  // The newest showing of that window ends.
+  const auto it = std::find_if(modalWindows_.rbegin(), modalWindows_.rend(),
+                               [&](const std::string& shown) { return sameName(shown, name); });
+  if (it != modalWindows_.rend()) modalWindows_.erase(std::next(it).base());
 }
 
 void PluginModule::reportEventError(const std::string& message) {

@@ -2,10 +2,9 @@
 // shared by the windows' handlers and the code that works for them. It holds
 // the platform services the logic runs on (clock, capture library, dialogs),
 // the facade over the host's helper object (PluginHelper), the beat
-// variables, the list of loaded windows and the errors of events no caller
-// waits for. The window instances themselves live above, in the shell's
-// registry; code below the windows reaches the main window through
-// mainWindow().
+// variables, the VU meter's variables, the list of loaded windows (and which
+// of them are shown modal) and the errors of events no caller waits for. The window instances themselves live
+// above, in the shell's registry; code below the windows reaches the main window through mainWindow().
 #pragma once
 
 #include <deque>
@@ -16,6 +15,7 @@
 #include "module/beat_variables.h"
 #include "module/host_services.h"
 #include "module/main_window_access.h"
+#include "module/vu_variables.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 
@@ -40,6 +40,10 @@ class PluginModule {
   HostServices& PluginHelper() { return host_; }
   BeatVariables& vars() { return vars_; }
   const BeatVariables& vars() const { return vars_; }
+  /// The VU meter's variables: the active configuration, the output's lit
+  /// states, the point being edited.
+  VuVariables& vu() { return vu_; }
+  const VuVariables& vu() const { return vu_; }
 
   /// The main window as lower layers reach it; std::logic_error until the
   /// shell has connected its registry.
@@ -53,6 +57,14 @@ class PluginModule {
   void windowLoaded(const std::string& name);
   void windowUnloaded(const std::string& name);
 
+  /// A window shown modal: while it is shown, the user reaches no other
+  /// window. Windows shown modal from within a modal window stack up; the
+  /// last one shown is the one the user reaches.
+  void modalShown(const std::string& name) { modalWindows_.push_back(name); }
+  void modalEnded(const std::string& name);
+  /// The window the user is confined to, null when none is shown modal.
+  const std::string* modalWindow() const { return modalWindows_.empty() ? nullptr : &modalWindows_.back(); }
+
   /// An error raised by an event that no host call is waiting for (a timer
   /// tick, a failed beat message): kept so that a view or the script host can
   /// show it, while the plug-in keeps running. The newest 100 are kept.
@@ -65,8 +77,10 @@ class PluginModule {
   PluginEnvironment env_;
   HostServices host_;
   BeatVariables vars_;
+  VuVariables vu_;
   MainWindowAccess* mainWindow_ = nullptr;
   std::vector<std::string> loadedWindows_;
+  std::vector<std::string> modalWindows_;
   std::deque<std::string> eventErrors_;
 };
 

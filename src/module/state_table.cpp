@@ -1,6 +1,7 @@
 #include "module/state_table.h"
 
 #include <array>
+#include <span>
 #include <stdexcept>
 
 #include "module/plugin_module.h"
@@ -12,6 +13,7 @@ namespace {
 
 AutomationValue value(bool v) { return AutomationValue::ofBoolean(v); }
 AutomationValue value(double v) { return AutomationValue::ofReal(v); }
+AutomationValue value(const std::string& v) { return AutomationValue::ofText(v); }
 template <class Int>
 AutomationValue value(Int v) {
   return AutomationValue::ofInteger(static_cast<int64_t>(v));
@@ -62,6 +64,91 @@ const std::array kStateTable{
 
 #undef TACTOLO_BEAT_VARIABLE
 
+/// An index outside an array's members; readState names the variable.
+struct NoSuchMember {
+  int members;
+};
+
+/// Member `index` of an array of which `count` members exist.
+std::size_t existing(std::optional<int32_t> index, int count) {
+  if (!index || *index >= count) throw NoSuchMember{count};
+  return static_cast<std::size_t>(*index);
+}
+
+template <auto Member>
+AutomationValue readVu(const PluginModule& m, std::optional<int32_t>) {
+  return value(m.vu().*Member);
+}
+template <auto Member>
+AutomationValue readConfig(const PluginModule& m, std::optional<int32_t>) {
+  return value(m.vu().config.*Member);
+}
+template <VuRow VuLayout::*Row, auto Field>
+AutomationValue readPoint(const PluginModule& m, std::optional<int32_t> i) {
+  return value((m.vu().config.*Row)[existing(i, kVuPointsPerRow)].*Field);
+}
+// The thresholds and lit states exist for the points of the last threshold
+// setup only (none before the first).
+template <auto Array>
+AutomationValue readOutput(const PluginModule& m, std::optional<int32_t> i) {
+  const VuOutputState& out = m.vu().output;
+  return value((out.*Array)[existing(i, out.size)]);
+}
+
+template <VuRow VuLayout::*Row>
+constexpr std::array<StateEntry, 10> pointEntries(const char* const (&keys)[10]) {
+  return {StateEntry{keys[0], readPoint<Row, &VuPoint::Confirmed>},
+          StateEntry{keys[1], readPoint<Row, &VuPoint::Monochrome>},
+          StateEntry{keys[2], readPoint<Row, &VuPoint::DimmerValue>},
+          StateEntry{keys[3], readPoint<Row, &VuPoint::DimmerChannel>},
+          StateEntry{keys[4], readPoint<Row, &VuPoint::Red>},
+          StateEntry{keys[5], readPoint<Row, &VuPoint::Green>},
+          StateEntry{keys[6], readPoint<Row, &VuPoint::Blue>},
+          StateEntry{keys[7], readPoint<Row, &VuPoint::RedChannel>},
+          StateEntry{keys[8], readPoint<Row, &VuPoint::GreenChannel>},
+          StateEntry{keys[9], readPoint<Row, &VuPoint::BlueChannel>}};
+}
+
+constexpr const char* kLeftPointKeys[10] = {"LeftPoints().Confirmed",    "LeftPoints().Monochrome",
+                                            "LeftPoints().DimmerValue",  "LeftPoints().DimmerChannel",
+                                            "LeftPoints().Red",          "LeftPoints().Green",
+                                            "LeftPoints().Blue",         "LeftPoints().RedChannel",
+                                            "LeftPoints().GreenChannel", "LeftPoints().BlueChannel"};
+constexpr const char* kRightPointKeys[10] = {"RightPoints().Confirmed",    "RightPoints().Monochrome",
+                                             "RightPoints().DimmerValue",  "RightPoints().DimmerChannel",
+                                             "RightPoints().Red",          "RightPoints().Green",
+                                             "RightPoints().Blue",         "RightPoints().RedChannel",
+                                             "RightPoints().GreenChannel", "RightPoints().BlueChannel"};
+
+const std::array kVuStateTable{
+    StateEntry{"VuName", readConfig<&VuLayout::VuName>},
+    StateEntry{"VuStereo", readConfig<&VuLayout::VuStereo>},
+    StateEntry{"VuSize", readConfig<&VuLayout::VuSize>},
+    StateEntry{"VuConfigLoaded", readConfig<&VuConfiguration::VuConfigLoaded>},
+    StateEntry{"VuThresholds()", readOutput<&VuOutputState::VuThresholds>},
+    StateEntry{"LeftOn()", readOutput<&VuOutputState::LeftOn>},
+    StateEntry{"RightOn()", readOutput<&VuOutputState::RightOn>},
+    StateEntry{"EditPointIndex", readVu<&VuVariables::EditPointIndex>},
+    StateEntry{"EditPointSide", readVu<&VuVariables::EditPointSide>},
+    StateEntry{"VuHalfHeight", readVu<&VuVariables::VuHalfHeight>},
+    StateEntry{"VuFullHeight", readVu<&VuVariables::VuFullHeight>},
+};
+const std::array kLeftPointTable = pointEntries<&VuLayout::LeftPoints>(kLeftPointKeys);
+const std::array kRightPointTable = pointEntries<&VuLayout::RightPoints>(kRightPointKeys);
+
+/// The entry whose key is `key` (without regard to case), searched in every
+/// table; null when none has it.
+const StateEntry* findEntry(const std::string& key) {
+  for (std::span<const StateEntry> table :
+       {std::span<const StateEntry>(kStateTable), std::span<const StateEntry>(kVuStateTable),
+        std::span<const StateEntry>(kLeftPointTable), std::span<const StateEntry>(kRightPointTable)}) {
+    for (const StateEntry& entry : table) {
+      if (sameName(entry.key, key)) return &entry;
+    }
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 std::optional<StateKey> splitStateName(const std::string& name) {
@@ -85,11 +172,18 @@ std::optional<StateKey> splitStateName(const std::string& name) {
 StateReading readState(const PluginModule& module, const std::string& name) {
   const auto split = splitStateName(name);
   if (split) {
-    for (const StateEntry& entry : kStateTable) {
-      if (!sameName(entry.key, split->key)) continue;
-      std::string spelled = entry.key;
+    if (const StateEntry* entry = findEntry(split->key)) {
+      std::string spelled = entry->key;
       if (split->index) spelled.insert(spelled.find('(') + 1, std::to_string(*split->index));
-      return StateReading{spelled, entry.read(module, split->index)};
+      try {
+        return StateReading{spelled, entry->read(module, split->index)};
+      } catch (const NoSuchMember& outside) {
+        const std::string array = spelled.substr(0, spelled.find('('));
+        throw std::runtime_error(spelled + " does not exist: " + array + " has " +
+                                 (outside.members == 0
+                                      ? std::string("no members now")
+                                      : "members 0 to " + std::to_string(outside.members - 1)));
+      }
     }
   }
   throw std::runtime_error("unknown state " + name);

@@ -71,9 +71,10 @@ class IPluginAutomation {
 
   // --- A user's actions ------------------------------------------------------
   // A user reaches only what is on the screen: the form must be loaded and
-  // shown, and the control and every frame around it shown and enabled.
-  // Otherwise, or when the control refuses the value, the action fails and
-  // changes nothing. Form names are matched without regard to case.
+  // shown, and the control and every frame around it shown and enabled;
+  // while a form is shown modal, no other form can be reached. Otherwise, or
+  // when the control refuses the value, the action fails and changes
+  // nothing. Form names are matched without regard to case.
 
   /// Clicks a button, a check box (which toggles it) or an option button
   /// (which selects it).
@@ -96,9 +97,9 @@ class IPluginAutomation {
   virtual HostResult<AutomationValue> formProperty(const std::string& form, const std::string& property) = 0;
   /// A property of a control of a loaded form: caption, text, value,
   /// listindex, listcount, list(N), itemdata(N), enabled, visible, bold,
-  /// backcolor, forecolor, bordercolor, fillcolor, min, max, tooltip. `argument`
-  /// is the N of list(N) and itemdata(N). Property names are matched without
-  /// regard to case.
+  /// backcolor, forecolor, bordercolor, fillcolor, min, max, tooltip, picture
+  /// (what a picture box shows, as text). `argument` is the N of list(N) and
+  /// itemdata(N). Property names are matched without regard to case.
   virtual HostResult<AutomationValue> controlProperty(const std::string& form, const ControlId& control,
                                                       const std::string& property,
                                                       std::optional<int32_t> argument) = 0;

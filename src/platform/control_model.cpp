@@ -3,6 +3,7 @@
 #include "platform/control_model.h"
 
 #include <algorithm>
+#include <array>
 
 #include "platform/names.h"
 
@@ -26,6 +27,37 @@ bool sameRect(const TwipRect& a, const TwipRect& b) {
 [[noreturn]] void refuse() { throw ControlError("Invalid property value"); }
 
 }  // namespace
+
+// --- System colours --------------------------------------------------------
+
+namespace {
+
+class StandardPalette final : public SystemColors {
+ public:
+  Color systemColor(uint32_t index) const override {
+    return index < kColors.size() ? kColors[index] : Rgb(0, 0, 0);
+  }
+
+ private:
+  // The desktop's standard colours by index: scroll bar, desktop, captions,
+  // menu, window, frame, texts, borders, work space, highlight, button face
+  // (15), shadow, grey text, button text, ... , menu bar (30).
+  static constexpr std::array<Color, 31> kColors{
+      Rgb(200, 200, 200), Rgb(0, 0, 0),       Rgb(153, 180, 209), Rgb(191, 205, 219), Rgb(240, 240, 240),
+      Rgb(255, 255, 255), Rgb(100, 100, 100), Rgb(0, 0, 0),       Rgb(0, 0, 0),       Rgb(0, 0, 0),
+      Rgb(180, 180, 180), Rgb(244, 247, 252), Rgb(171, 171, 171), Rgb(0, 120, 215),   Rgb(255, 255, 255),
+      Rgb(240, 240, 240), Rgb(160, 160, 160), Rgb(109, 109, 109), Rgb(0, 0, 0),       Rgb(0, 0, 0),
+      Rgb(255, 255, 255), Rgb(105, 105, 105), Rgb(227, 227, 227), Rgb(0, 0, 0),       Rgb(255, 255, 225),
+      Rgb(0, 0, 0),       Rgb(0, 102, 204),   Rgb(185, 209, 234), Rgb(215, 228, 242), Rgb(51, 153, 255),
+      Rgb(240, 240, 240)};
+};
+
+}  // namespace
+
+const SystemColors& StandardSystemColors() {
+  static const StandardPalette palette;
+  return palette;
+}
 
 // --- Control ---------------------------------------------------------------
 
@@ -181,8 +213,23 @@ void Slider::drag(int32_t value) {
   if (!enabled()) return;
   // Checked before anything is raised: a refused drag leaves no trace.
   if (value < min_ || value > max_) refuse();
+  // The scroll handler reads the position the user moved to.
+  const bool moved = assign(value_, value);
+  if (moved) changed();
   if (onScroll) onScroll();
-  setValue(value);
+  if (moved && onChange) onChange();
+}
+
+// --- TextBox ---------------------------------------------------------------
+
+void TextBox::setText(std::string text) {
+  if (!assign(text_, std::move(text))) return;
+  changed();
+  if (onChange) onChange();
+}
+
+void TextBox::type(std::string text) {
+  if (enabled()) setText(std::move(text));
 }
 
 // --- Shape, PictureBox -----------------------------------------------------

@@ -8,8 +8,10 @@
 //    onClick at once, also when the position does not change;
 //  * CheckBox: onClick only when the value actually changes;
 //  * OptionGroup: selecting a button raises onClick(index);
-//  * Slider: onChange only when the value changes; a user's drag raises
-//    onScroll and then onChange.
+//  * Slider: onChange only when the value changes; a user's drag moves the
+//    slider, then raises onScroll (which reads the new position) and then
+//    onChange;
+//  * TextBox: onChange when its text changes, from code or by typing.
 // Out-of-range values are refused with ControlError and change nothing.
 // Positions and sizes are in twips (1/1440 inch).
 #pragma once
@@ -28,6 +30,27 @@ using Color = uint32_t;
 constexpr Color Rgb(uint32_t r, uint32_t g, uint32_t b) {
   return (r & 0xFFu) | ((g & 0xFFu) << 8) | ((b & 0xFFu) << 16);
 }
+
+/// A colour above 0xFFFFFF names a system colour: its low 24 bits are an
+/// index into the current system colours, which SystemColors looks up.
+constexpr Color kSystemColorFlag = 0x80000000u;
+constexpr Color SystemColor(uint32_t index) { return kSystemColorFlag | (index & 0xFFFFFFu); }
+constexpr bool IsSystemColor(Color color) { return color > 0xFFFFFFu; }
+/// The face of buttons and dialogs: the background a button has until code
+/// colours it.
+constexpr Color kButtonFace = SystemColor(15);
+
+/// The current system colours, looked up by index.
+class SystemColors {
+ public:
+  virtual ~SystemColors() = default;
+  virtual Color systemColor(uint32_t index) const = 0;
+};
+
+/// The palette the control model provides: the standard desktop colours
+/// (index 15, the button face, is RGB(240, 240, 240)); an index it does not
+/// know gives black.
+const SystemColors& StandardSystemColors();
 
 /// A value refused by a control.
 class ControlError : public std::runtime_error {
@@ -212,8 +235,9 @@ class Slider final : public Control {
   int32_t value() const { return value_; }
   /// Refuses values outside min..max; raises onChange only on a change.
   void setValue(int32_t value);
-  /// A user's drag to `value`: onScroll, then the change (ignored while
-  /// disabled; refused outside the range).
+  /// A user's drag to `value`: the slider moves there, then onScroll, then
+  /// onChange when the value changed (ignored while disabled; refused
+  /// outside the range).
   void drag(int32_t value);
 
   int32_t largeChange = 1;
@@ -241,6 +265,21 @@ class Shape final : public Control {
  private:
   Color borderColor_ = Rgb(0, 0, 0);
   Color fillColor_ = Rgb(0, 0, 0);
+};
+
+/// A one-line text box. Setting its text (from code or by typing) raises
+/// onChange when the text changes.
+class TextBox final : public Control {
+ public:
+  using Control::Control;
+  const std::string& text() const { return text_; }
+  void setText(std::string text);
+  /// A user's typing that leaves `text` in the box (ignored while disabled).
+  void type(std::string text);
+  std::function<void()> onChange;
+
+ private:
+  std::string text_;
 };
 
 /// A picture box that shows a list of filled boxes in pixels.

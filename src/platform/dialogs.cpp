@@ -54,20 +54,33 @@ DialogAnswer HeadlessDialogs::messageBox(const std::string& text, const std::str
 
 std::optional<std::string> HeadlessDialogs::fileSave(const FileSaveRequest& request) {
   std::optional<std::string> path = takeFront(fileAnswers_);
-  records_.push_back(Record{Kind::FileSave, request.title, request.fileName, MessageIcon::None,
-                            MessageButtons::Ok, path ? *path : "cancel"});
+  Record record{Kind::FileSave,    request.title,      request.fileName,
+                MessageIcon::None, MessageButtons::Ok, path ? *path : "cancel"};
+  record.filter = request.filter;
+  record.filterIndex = request.filterIndex;
+  record.initialFolder = request.initialFolder;
+  records_.push_back(std::move(record));
   return path;
 }
 
-std::optional<uint32_t> HeadlessDialogs::chooseColor(uint32_t /*initialColor*/) {
+std::optional<uint32_t> HeadlessDialogs::chooseColor(uint32_t initialColor) {
   std::optional<uint32_t> color = takeFront(colorAnswers_);
   std::string answer = "cancel";
   if (color) {
     answer = std::to_string(*color & 0xFFu) + "," + std::to_string((*color >> 8) & 0xFFu) + "," +
              std::to_string((*color >> 16) & 0xFFu);
   }
-  records_.push_back(Record{Kind::Color, {}, {}, MessageIcon::None, MessageButtons::Ok, answer});
+  Record record{Kind::Color, {}, {}, MessageIcon::None, MessageButtons::Ok, answer};
+  record.initialColor = initialColor;
+  records_.push_back(std::move(record));
   return color;
+}
+
+void HeadlessDialogs::modalWait(const std::function<bool()>& shown) {
+  if (modalActions_.empty() || !shown()) return;
+  std::function<void()> action = std::move(modalActions_.front());
+  modalActions_.pop_front();
+  action();
 }
 
 }  // namespace tactolo

@@ -37,11 +37,13 @@ HostStatus RecordingMessages::Send(int32_t code, int16_t value1, int16_t value2)
 }
 
 HostStatus RecordingStream::UserInteraction() {
+  if (failing) return HostStatus::failure("the host refused the DMX call");
   events.push_back({clock_.nowMs(), true, 0, 0, false});
   return hostOk();
 }
 
 HostStatus RecordingStream::SetChannel(int32_t channel, int32_t value, bool flag) {
+  if (failing) return HostStatus::failure("the host refused the DMX call");
   events.push_back({clock_.nowMs(), false, channel, value, flag});
   return hostOk();
 }

@@ -57,6 +57,9 @@ class RecordingStream final : public IMyStream {
   HostStatus SetChannel(int32_t channel, int32_t value, bool flag) override;
 
   std::vector<Event> events;
+  /// While true, every call fails and records nothing (a host that refuses
+  /// DMX output).
+  bool failing = false;
 
  private:
   const Clock& clock_;

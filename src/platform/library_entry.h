@@ -1,5 +1,5 @@
 // The plug-in library's C entry, as a host sees it: what it looks up with
-// dlsym after dlopen("libtactolo-plugin.so"). The library exports these four
+// dlsym after dlopen("libtactolo-plugin.so"). The library exports these five
 // functions and nothing else.
 //
 // Only abstract interfaces and plain data cross the boundary: the host's
@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/automation.h"
 #include "platform/host_interfaces.h"
@@ -41,15 +42,23 @@ struct PlatformServices {
 /// services' interfaces (Clock, ClockClient, CaptureLibrary, DialogService)
 /// and the plain data they carry. A change to any of them raises it; a host
 /// refuses a library that reports another version. (Version 1 was the entry
-/// before it carried a version.)
-constexpr uint32_t kInterfaceVersion = 2;
+/// before it carried a version; version 3 added the text box, the modal
+/// wait, the file dialog's filter index and the VU file check.)
+constexpr uint32_t kInterfaceVersion = 3;
+
+/// What a VU configuration file holds, as far as a user checking it needs.
+struct VuConfigSummary {
+  std::string name;  // the configuration's name, UTF-8
+  bool stereo = true;
+  int32_t size = 0;  // points per row
+};
 
 /// The library's one creatable class.
 constexpr const char* kProgId = "Tactolo.clsLMQPlugIn";
 
 }  // namespace tactolo
 
-/// Marks the four functions the library exports; everything else in it is
+/// Marks the five functions the library exports; everything else in it is
 /// hidden.
 #define TACTOLO_ENTRY __attribute__((visibility("default")))
 
@@ -87,4 +96,10 @@ TACTOLO_ENTRY int tactolo_automation(std::shared_ptr<tactolo::IPluginAutomation>
 /// error (the module has ended all the same) or when a call into the plug-in
 /// is still running (nothing has ended then).
 TACTOLO_ENTRY int tactolo_shutdown(char* error, std::size_t errorSize);
+
+/// Reads the VU configuration file at `path` with the plug-in's own reader,
+/// checking every line, and describes it in `summary`. Needs no module.
+/// Returns 1 when the file reads; 0 with the reason in `error` otherwise.
+TACTOLO_ENTRY int tactolo_check_vuconf(const char* path, tactolo::VuConfigSummary* summary, char* error,
+                                       std::size_t errorSize);
 }

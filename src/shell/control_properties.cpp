@@ -12,6 +12,19 @@ namespace {
   throw std::runtime_error(owner + " has no property " + property);
 }
 
+/// What a picture box shows: one "X1,Y1-X2,Y2 R,G,B" per filled box, in
+/// drawing order, joined by "; "; empty when nothing is drawn.
+std::string pictureText(const PictureBox& picture) {
+  std::string text;
+  for (const PictureBox::Box& box : picture.boxes()) {
+    if (!text.empty()) text += "; ";
+    text += std::to_string(box.x1) + "," + std::to_string(box.y1) + "-" + std::to_string(box.x2) + "," +
+            std::to_string(box.y2) + " " + std::to_string(box.color & 0xFFu) + "," +
+            std::to_string((box.color >> 8) & 0xFFu) + "," + std::to_string((box.color >> 16) & 0xFFu);
+  }
+  return text;
+}
+
 int32_t entryNumber(const std::string& property, std::optional<int32_t> argument) {
   if (!argument) throw std::runtime_error(property + " needs an entry number");
   return *argument;
@@ -31,6 +44,8 @@ AutomationValue readControlProperty(const Control& control, const std::string& p
   const auto* slider = dynamic_cast<const Slider*>(&control);
   const auto* option = dynamic_cast<const OptionButton*>(&control);
   const auto* shape = dynamic_cast<const Shape*>(&control);
+  const auto* textBox = dynamic_cast<const TextBox*>(&control);
+  const auto* picture = dynamic_cast<const PictureBox*>(&control);
   if (is("caption")) return AutomationValue::ofText(control.caption());
   if (is("enabled")) return AutomationValue::ofBoolean(control.enabled());
   if (is("visible")) return AutomationValue::ofBoolean(control.visible());
@@ -50,6 +65,8 @@ AutomationValue readControlProperty(const Control& control, const std::string& p
     if (is("list")) return AutomationValue::ofText(combo->list(entryNumber(property, argument)));
     if (is("itemdata")) return AutomationValue::ofInteger(combo->itemData(entryNumber(property, argument)));
   }
+  if (textBox && is("text")) return AutomationValue::ofText(textBox->text());
+  if (picture && is("picture")) return AutomationValue::ofText(pictureText(*picture));
   if (slider && is("min")) return AutomationValue::ofInteger(slider->min());
   if (slider && is("max")) return AutomationValue::ofInteger(slider->max());
   if (shape && is("bordercolor")) return AutomationValue::ofColor(shape->borderColor());

@@ -14,7 +14,11 @@ namespace tactolo {
 /// A control as its window names it: "startButton", "freqOption(2)".
 std::string controlName(const std::string& name, int32_t index);
 
-/// The property `property` (without regard to case) of `control`;
+/// The property `property` (without regard to case) of `control`: caption,
+/// text (a list's chosen entry, a text box's text), value, listindex,
+/// listcount, list(N), itemdata(N), enabled, visible, bold, backcolor,
+/// forecolor, bordercolor, fillcolor, min, max, tooltip, and picture (what a
+/// picture box shows: "X1,Y1-X2,Y2 R,G,B" per box, joined by "; ");
 /// `argument` is the N of list(N) and itemdata(N). std::runtime_error when
 /// the control has no such property; ControlError for an entry outside the
 /// list.

@@ -35,11 +35,20 @@ Control& findControl(const Form& form, const ControlId& id) {
   throw std::runtime_error(form.name() + " has no control " + controlName(id.name, id.index));
 }
 
+/// While a window is shown modal, the user reaches no other window.
+void refuseBehindModal(LiveModule& live, const std::string& formName) {
+  const std::string* modal = live.module().modalWindow();
+  if (modal != nullptr && !sameName(*modal, formName)) {
+    throw std::runtime_error(formName + " cannot be reached while " + *modal + " is shown modal");
+  }
+}
+
 /// The control a user acts on: its window loaded and shown, and it and every
-/// frame around it shown and enabled.
+/// frame around it shown and enabled; no other window shown modal.
 Control& reachableControl(LiveModule& live, const std::string& formName, const ControlId& id) {
   Form& form = loadedForm(live, formName);
   if (!form.visible()) throw std::runtime_error(formName + " is hidden");
+  refuseBehindModal(live, formName);
   Control& control = findControl(form, id);
   for (Control* c = &control; c != nullptr && c != &form; c = c->container()) {
     const std::string name = controlName(c->name(), c->index());
@@ -109,17 +118,16 @@ HostStatus PluginAutomation::slide(const std::string& form, const ControlId& id,
   });
 }
 
-HostStatus PluginAutomation::type(const std::string& form, const ControlId& id, const std::string& /*text*/) {
-  // No window has a text box yet: every control refuses typed text.
+HostStatus PluginAutomation::type(const std::string& form, const ControlId& id, const std::string& text) {
   return moduleCall(slot_, [&](LiveModule& live) {
-    Control& control = reachableControl(live, form, id);
-    throw std::runtime_error(controlName(control.name(), control.index()) + " does not take typed text");
+    controlAs<TextBox>(reachableControl(live, form, id), "does not take typed text").type(text);
   });
 }
 
 HostStatus PluginAutomation::close(const std::string& form) {
   return moduleCall(slot_, [&](LiveModule& live) {
     if (!loadedForm(live, form).visible()) throw std::runtime_error(form + " is hidden");
+    refuseBehindModal(live, form);
     live.windows().closeByUser(form);
   });
 }

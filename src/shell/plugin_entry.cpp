@@ -7,6 +7,7 @@
 
 #include "platform/library_entry.h"
 #include "shell/library_state.h"
+#include "vu/vu_files.h"
 
 namespace {
 
@@ -60,6 +61,16 @@ int tactolo_automation(std::shared_ptr<tactolo::IPluginAutomation>* automation, 
 int tactolo_shutdown(char* error, std::size_t errorSize) {
   return entry(error, errorSize, [&] {
     if (auto failure = gLibrary.shutdown()) throw std::runtime_error(*failure);
+  });
+}
+
+int tactolo_check_vuconf(const char* path, tactolo::VuConfigSummary* summary, char* error,
+                         std::size_t errorSize) {
+  return entry(error, errorSize, [&] {
+    if (path == nullptr || summary == nullptr)
+      throw std::invalid_argument("no file or no place for its summary");
+    const tactolo::VuLayout layout = tactolo::ReadVuConfigFile(path);
+    *summary = tactolo::VuConfigSummary{layout.VuName, layout.VuStereo, layout.VuSize};
   });
 }
 }

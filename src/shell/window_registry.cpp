@@ -18,8 +18,13 @@ TactoloMain& WindowRegistry::mainWindow() {
 }
 
 VUConfigForm& WindowRegistry::vuConfigForm() {
-  if (!vuConfigForm_) vuConfigForm_ = std::make_unique<VUConfigForm>(module_);
+  if (!vuConfigForm_) vuConfigForm_ = std::make_unique<VUConfigForm>(module_, *this);
   return *vuConfigForm_;
+}
+
+VUPointConfigForm& WindowRegistry::vuPointConfigForm() {
+  if (!vuPointConfigForm_) vuPointConfigForm_ = std::make_unique<VUPointConfigForm>(module_, *this);
+  return *vuPointConfigForm_;
 }
 
 ComboBox& WindowRegistry::ConfCombo() { return mainWindow().form().ConfCombo; }
@@ -30,6 +35,7 @@ Form* WindowRegistry::loadedForm(const std::string& name) {
   if (!module_.isWindowLoaded(name)) return nullptr;
   if (sameName(name, TactoloMain::kName) && main_) return &main_->form();
   if (sameName(name, VUConfigForm::kName) && vuConfigForm_) return &vuConfigForm_->form();
+  if (sameName(name, VUPointConfigForm::kName) && vuPointConfigForm_) return &vuPointConfigForm_->form();
   return nullptr;
 }
 
@@ -39,6 +45,8 @@ void WindowRegistry::closeByUser(const std::string& name) {
     main_->closeByUser();
   } else if (sameName(name, VUConfigForm::kName)) {
     vuConfigForm_->unload();
+  } else if (sameName(name, VUPointConfigForm::kName)) {
+    vuPointConfigForm_->unload();
   }
 }
 
@@ -53,6 +61,7 @@ std::vector<std::string> WindowRegistry::unloadAll() {
       errors.emplace_back("unknown error");
     }
   };
+  if (vuPointConfigForm_) attempt([&] { vuPointConfigForm_->unload(); });
   if (vuConfigForm_) attempt([&] { vuConfigForm_->unload(); });
   if (main_) attempt([&] { main_->unload(); });
   return errors;

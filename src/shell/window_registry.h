@@ -17,6 +17,7 @@
 #include "module/main_window_access.h"
 #include "module/plugin_module.h"
 #include "vu/vu_config_form.h"
+#include "vu/vu_point_config_form.h"
 #include "vu/vu_windows.h"
 
 namespace tactolo {
@@ -33,6 +34,7 @@ class WindowRegistry final : public MainWindowAccess, public VuWindows {
   TactoloMain& mainWindow();
   bool hasMainWindow() const { return main_ != nullptr; }
   VUConfigForm& vuConfigForm() override;
+  VUPointConfigForm& vuPointConfigForm() override;
 
   // MainWindowAccess: the controls load the main window first.
   ComboBox& ConfCombo() override;
@@ -52,6 +54,7 @@ class WindowRegistry final : public MainWindowAccess, public VuWindows {
   PluginModule& module_;
   std::unique_ptr<TactoloMain> main_;
   std::unique_ptr<VUConfigForm> vuConfigForm_;
+  std::unique_ptr<VUPointConfigForm> vuPointConfigForm_;
 };
 
 }  // namespace tactolo

@@ -6,6 +6,7 @@
 #include "module/beat_variables.h"
 #include "platform/numbers.h"
 #include "tracking/tempo.h"
+#include "vu/vu_meter.h"
 
 namespace tactolo {
 
@@ -91,6 +92,9 @@ void DetectionCycle::readLevels() {
   v.AvgLevelRight = static_cast<int32_t>(RoundHalfEven(static_cast<double>(right) / 4.0));
   v.VuLevelLeft = v.AvgLevelLeft / 32768.0 * v.VuGainFactor;
   v.VuLevelRight = v.AvgLevelRight / 32768.0 * v.VuGainFactor;
+  VuMeter vu(module_);
+  vu.DrawVuPreview(controls_.VUpicture);
+  if (v.SendVu) vu.SendVuLevels();
   v.LevelSampleIndex = 0;
 }
 

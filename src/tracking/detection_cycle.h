@@ -24,6 +24,7 @@ struct CycleControls {
   CheckBox& maxBpmCheck;    // maximum-tempo limit on or off
   Shape& beatShape;         // the beat indicator
   Label& bpmLabel;          // the tempo shown
+  PictureBox& VUpicture;    // the level preview
 };
 
 /// The main window's timers and stopwatch the cycle runs on.

@@ -27,4 +27,10 @@ Color GreyOf(Color color, const SystemColors& palette) {
   return Rgb(m, m, m);
 }
 
+std::string ColorCaption(Color color, const SystemColors& palette) {
+  return std::to_string(ColorPart(color, kRedMask, palette)) + "," +
+         std::to_string(ColorPart(color, kGreenMask, palette)) + "," +
+         std::to_string(ColorPart(color, kBlueMask, palette));
+}
+
 }  // namespace tactolo

@@ -3,22 +3,16 @@
 // Colours are packed display colours (red in the low byte, green in the
 // second, blue in the third). A value above 0xFFFFFF (a negative one as a
 // signed 32-bit number) names a system colour: its low 24 bits are the index
-// into the palette of current system colours, which the window toolkit
-// provides.
+// into the palette of current system colours (SystemColors), which the
+// control model provides.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/control_model.h"
 
 namespace tactolo {
-
-/// The current system colours, looked up by index.
-class SystemColors {
- public:
-  virtual ~SystemColors() = default;
-  virtual Color systemColor(uint32_t index) const = 0;
-};
 
 constexpr uint32_t kRedMask = 0xFF;
 constexpr uint32_t kGreenMask = 0xFF00;
@@ -35,5 +29,9 @@ uint8_t GreyLevel(uint8_t red, uint8_t green, uint8_t blue);
 
 /// The grey of a colour: RGB(m, m, m) with m the GreyLevel of its parts.
 Color GreyOf(Color color, const SystemColors& palette);
+
+/// A colour as the point editor's colour button shows it: its red, green
+/// and blue parts in decimal, joined by commas ("255,0,0").
+std::string ColorCaption(Color color, const SystemColors& palette);
 
 }  // namespace tactolo

@@ -48,24 +48,25 @@ void VuOutput::setupThresholds(int size) {
     throw std::invalid_argument("a VU row has 1 to 16 points, not " + std::to_string(size));
   }
   const double step = 1.0 / size;
-  for (int i = 1; i <= size; ++i) thresholds_[static_cast<size_t>(i - 1)] = i * step;
-  size_ = size;
+  for (int i = 1; i <= size; ++i) state_.VuThresholds[static_cast<size_t>(i - 1)] = i * step;
+  state_.size = size;
   clearLitStates();
 }
 
 void VuOutput::clearLitStates() {
-  leftOn_.fill(false);
-  rightOn_.fill(false);
+  state_.LeftOn.fill(false);
+  state_.RightOn.fill(false);
 }
 
 void VuOutput::SendVuLevels(const VuConfiguration& config, double levelLeft, double levelRight,
                             VuDmxSink& sink) {
-  if (size_ == 0) return;
+  if (state_.size == 0) return;
   sink.UserInteraction();
-  for (int i = std::min(size_, drivenPoints(config)) - 1; i >= 0; --i) {
+  for (int i = std::min(state_.size, drivenPoints(config)) - 1; i >= 0; --i) {
     const auto k = static_cast<size_t>(i);
-    updatePoint(levelLeft > thresholds_[k], leftOn_[k], config.LeftPoints[k], sink);
-    if (config.VuStereo) updatePoint(levelRight > thresholds_[k], rightOn_[k], config.RightPoints[k], sink);
+    const double threshold = state_.VuThresholds[k];
+    updatePoint(levelLeft > threshold, state_.LeftOn[k], config.LeftPoints[k], sink);
+    if (config.VuStereo) updatePoint(levelRight > threshold, state_.RightOn[k], config.RightPoints[k], sink);
   }
 }
 

@@ -11,8 +11,8 @@
 #include <array>
 #include <cstdint>
 
+#include "module/vu_variables.h"
 #include "platform/control_model.h"
-#include "vu/vu_config.h"
 
 namespace tactolo {
 
@@ -28,20 +28,22 @@ class VuDmxSink {
   virtual void SetChannel(int32_t channel, int32_t value, bool flag) = 0;
 };
 
-/// The thresholds and lit states of both rows. Fixed-size storage: a pass
-/// allocates nothing.
+/// The output pass over the thresholds and lit states of both rows, which
+/// the module state holds (VuOutputState). Allocates nothing.
 class VuOutput {
  public:
+  explicit VuOutput(VuOutputState& state) : state_(state) {}
+
   /// Threshold setup for `size` points per row (1..16; anything else is
   /// refused with std::invalid_argument and changes nothing): threshold i
   /// becomes (i + 1) / size and every lit state is cleared, without sending.
   void setupThresholds(int size);
 
   /// Points per row that have thresholds; 0 before the first setup.
-  int size() const { return size_; }
-  double VuThresholds(int i) const { return thresholds_.at(static_cast<size_t>(i)); }
-  bool LeftOn(int i) const { return leftOn_.at(static_cast<size_t>(i)); }
-  bool RightOn(int i) const { return rightOn_.at(static_cast<size_t>(i)); }
+  int size() const { return state_.size; }
+  double VuThresholds(int i) const { return state_.VuThresholds.at(static_cast<size_t>(i)); }
+  bool LeftOn(int i) const { return state_.LeftOn.at(static_cast<size_t>(i)); }
+  bool RightOn(int i) const { return state_.RightOn.at(static_cast<size_t>(i)); }
 
   /// Marks every point of both rows dark, without sending.
   void clearLitStates();
@@ -54,10 +56,7 @@ class VuOutput {
   void SendVuLevels(const VuConfiguration& config, double levelLeft, double levelRight, VuDmxSink& sink);
 
  private:
-  std::array<double, kVuMaxSize> thresholds_{};
-  std::array<bool, kVuMaxSize> leftOn_{};
-  std::array<bool, kVuMaxSize> rightOn_{};
-  int size_ = 0;
+  VuOutputState& state_;
 };
 
 /// Sends zeros to every channel of the left points below VuSize, and of the

@@ -66,5 +66,52 @@ TEST_F(StateTableTest, UnknownNamesAndIndexesOnPlainVariablesAreRefused) {
   }
 }
 
+TEST_F(StateTableTest, VuVariablesAndTheMembersOfTheirArraysReadUnderTheirSpelling) {
+  VuVariables& vu = module.vu();
+  vu.config.VuName = "Bühne";
+  vu.config.RightPoints[15].BlueChannel = -7;
+  vu.config.LeftPoints[0].Monochrome = true;
+  vu.output.size = 2;
+  vu.output.VuThresholds[1] = 1.0;
+  vu.output.RightOn[1] = true;
+  vu.EditPointSide = kRightRow;
+
+  const StateReading name = readState(module, "vuname");
+  EXPECT_EQ(name.name, "VuName");
+  EXPECT_EQ(name.value.kind, AutomationValue::Kind::Text);
+  EXPECT_EQ(name.value.text, "Bühne");
+  const StateReading channel = readState(module, "rightpoints(15).bluechannel");
+  EXPECT_EQ(channel.name, "RightPoints(15).BlueChannel");
+  EXPECT_EQ(channel.value.integer, -7);
+  EXPECT_EQ(readState(module, "LeftPoints(0).Monochrome").value.kind, AutomationValue::Kind::Boolean);
+  EXPECT_EQ(readState(module, "VuThresholds(1)").value.real, 1.0);
+  EXPECT_EQ(readState(module, "RightOn(1)").value.integer, 1);
+  EXPECT_EQ(readState(module, "EditPointSide").value.integer, 1);
+  EXPECT_EQ(readState(module, "VuSize").value.integer, 8);
+  EXPECT_EQ(readState(module, "VuStereo").value.integer, 1);
+}
+
+TEST_F(StateTableTest, MembersBeyondAnArrayAreRefusedNamingTheMembersThereAre) {
+  module.vu().output.size = 2;
+  const auto refusal = [&](const std::string& name) {
+    try {
+      readState(module, name);
+    } catch (const std::runtime_error& e) {
+      return std::string(e.what());
+    }
+    return std::string("read");
+  };
+  EXPECT_EQ(refusal("LeftPoints(16).Red"),
+            "LeftPoints(16).Red does not exist: LeftPoints has members 0 to 15");
+  EXPECT_EQ(refusal("LeftOn(2)"), "LeftOn(2) does not exist: LeftOn has members 0 to 1");
+  module.vu().output.size = 0;
+  EXPECT_EQ(refusal("VuThresholds(0)"), "VuThresholds(0) does not exist: VuThresholds has no members now");
+  // An array needs an index, a plain variable takes none, a point a field.
+  EXPECT_EQ(refusal("LeftOn"), "unknown state LeftOn");
+  EXPECT_EQ(refusal("VuName(1)"), "unknown state VuName(1)");
+  EXPECT_EQ(refusal("LeftPoints(1)"), "unknown state LeftPoints(1)");
+  EXPECT_EQ(refusal("LeftPoints(1).Purple"), "unknown state LeftPoints(1).Purple");
+}
+
 }  // namespace
 }  // namespace tactolo

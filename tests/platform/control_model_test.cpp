@@ -49,6 +49,38 @@ TEST(ControlModel, CheckBoxAndSliderRaiseOnlyOnChange) {
   EXPECT_EQ(slider.value(), 70);
 }
 
+TEST(ControlModel, ADragMovesTheSliderBeforeItsScrollRuns) {
+  Form form("frmMain", {});
+  auto& slider = form.add<Slider>("sldGain", -1, nullptr, TwipRect{}, 0, 100, 50);
+  std::vector<int> seen;
+  slider.onScroll = [&] { seen.push_back(slider.value()); };
+  slider.drag(20);
+  slider.drag(20);  // no move: the scroll runs, no change
+  EXPECT_EQ(seen, (std::vector<int>{20, 20}));
+}
+
+TEST(ControlModel, TextBoxTellsOnlyOfChangedTextAndIgnoresTypingWhileDisabled) {
+  Form form("frmMain", {});
+  auto& box = form.add<TextBox>("txtName", -1, nullptr, TwipRect{});
+  std::vector<std::string> changes;
+  box.onChange = [&] { changes.push_back(box.text()); };
+  box.setText("Stage");
+  box.setText("Stage");
+  box.type("Front");
+  box.setEnabled(false);
+  box.type("Back");
+  box.setText("");
+  EXPECT_EQ(changes, (std::vector<std::string>{"Stage", "Front", ""}));
+}
+
+TEST(ControlModel, TheStandardPaletteKnowsTheButtonFace) {
+  EXPECT_TRUE(IsSystemColor(kButtonFace));
+  EXPECT_FALSE(IsSystemColor(Rgb(255, 255, 255)));
+  EXPECT_EQ(StandardSystemColors().systemColor(kButtonFace & 0xFFFFFFu), Rgb(240, 240, 240));
+  EXPECT_EQ(StandardSystemColors().systemColor(5), Rgb(255, 255, 255));  // window background
+  EXPECT_EQ(StandardSystemColors().systemColor(1000), Rgb(0, 0, 0));
+}
+
 TEST(ControlModel, OptionGroupIsExclusive) {
   Form form("frmMain", {});
   OptionGroup& group = form.addOptionGroup("optMode");

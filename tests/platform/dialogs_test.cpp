@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/control_model.h"
 
 namespace tactolo {
@@ -30,6 +33,31 @@ TEST(HeadlessDialogs, AnswersFromQueuesThenDefaults) {
   EXPECT_EQ(answers,
             (std::vector<std::string>{"no", "yes", "ok", "/tmp/show.vuconf", "cancel", "1,2,3", "cancel"}));
   EXPECT_EQ(dialogs.records()[3].text, "show.vuconf");
+  EXPECT_EQ(dialogs.records()[3].filter, "*.vuconf");
+  EXPECT_EQ(dialogs.records()[3].filterIndex, 1);
+  EXPECT_EQ(dialogs.records()[3].initialFolder, "/tmp");
+}
+
+TEST(HeadlessDialogs, AModalWaitRunsTheNextQueuedActionWhileTheFormIsShown) {
+  HeadlessDialogs dialogs;
+  bool shown = true;
+  std::vector<std::string> done;
+  dialogs.queueModalAction([&] { done.push_back("first"); });
+  dialogs.queueModalAction([&] {
+    done.push_back("second");
+    shown = false;
+  });
+  const auto isShown = [&] { return shown; };
+  dialogs.modalWait(isShown);
+  dialogs.modalWait(isShown);
+  EXPECT_EQ(done, (std::vector<std::string>{"first", "second"}));
+  // A form already hidden takes no action; with none queued the wait returns.
+  dialogs.queueModalAction([&] { done.push_back("third"); });
+  dialogs.modalWait(isShown);
+  shown = true;
+  dialogs.modalWait(isShown);
+  dialogs.modalWait(isShown);
+  EXPECT_EQ(done, (std::vector<std::string>{"first", "second", "third"}));
 }
 
 }  // namespace

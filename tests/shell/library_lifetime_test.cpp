@@ -205,6 +205,7 @@ class ActingDialogs final : public DialogService {
   std::optional<uint32_t> chooseColor(uint32_t initialColor) override {
     return recorder.chooseColor(initialColor);
   }
+  void modalWait(const std::function<bool()>& shown) override { recorder.modalWait(shown); }
   std::function<void()> whileShown;
   HeadlessDialogs recorder;
 };

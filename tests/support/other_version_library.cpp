@@ -30,4 +30,8 @@ int tactolo_automation(std::shared_ptr<tactolo::IPluginAutomation>*, char* error
 }
 
 int tactolo_shutdown(char*, std::size_t) { return 1; }
+
+int tactolo_check_vuconf(const char*, tactolo::VuConfigSummary*, char* error, std::size_t errorSize) {
+  return refuse(error, errorSize);
+}
 }

@@ -26,34 +26,13 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 /// A folder of the test's own, removed with the test.
-class VuFilesTest : public ::testing::Test {
+class VuFilesTest : public ::testing::Test, protected testing::TestFolder {
  protected:
-  VuFilesTest() {
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = fs::temp_directory_path() / ("tactolo-vu-" + std::to_string(getpid()) + "-" + test->name());
-    fs::create_directories(folder_);
-  }
-  ~VuFilesTest() override {
-    std::error_code ec;
-    fs::remove_all(folder_, ec);
-  }
+  VuFilesTest() : TestFolder("vu") {}
 
   /// The folder as the folder rule gives it: with a separator at the end.
   std::string prefix() const { return folder_.string() + "/"; }
-  std::string path(const std::string& name) const { return prefix() + name; }
-
-  void put(const std::string& name, const std::string& bytes) const {
-    std::ofstream(path(name), std::ios::binary) << bytes;
-  }
-  std::string contents(const std::string& name) const {
-    std::ifstream in(path(name), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
   std::vector<std::string> names() const { return ListFolderFiles(folder_.string()); }
-
-  fs::path folder_;
 };
 
 TEST(VuFolderRule, CutsAsManyCharactersAsTheProjectNameHasOrFailsWithoutAFolder) {

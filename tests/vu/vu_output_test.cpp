@@ -54,7 +54,8 @@ class VuOutputTest : public ::testing::Test {
   }
 
   VuConfiguration config;
-  VuOutput output;
+  VuOutputState state;
+  VuOutput output{state};
   RecordingSink sink;
 };
 
@@ -154,7 +155,8 @@ TEST_F(VuOutputTest, PassesNeverReachPastThePointsThatExist) {
 }
 
 TEST(VuThresholds, SetupGivesEqualStepsAndRefusesSizesOutsideTheList) {
-  VuOutput output;
+  VuOutputState state;
+  VuOutput output(state);
   output.setupThresholds(4);
   EXPECT_DOUBLE_EQ(output.VuThresholds(0), 0.25);
   EXPECT_DOUBLE_EQ(output.VuThresholds(3), 1.0);

@@ -1,0 +1,274 @@
+// The VU editor's file operations and the VU meter's host output, on the VU
+// layer alone: the main window is a stand-in with the two controls the
+// editor reaches.
+#include "vu/vu_windows.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "audio/fake_capture.h"
+#include "module/plugin_module.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/headless_host.h"
+#include "vu/vu_config_form.h"
+#include "vu/vu_files.h"
+#include "vu/vu_meter.h"
+#include "vu/vu_point_config_form.h"
+#include "vu_samples.h"
+
+namespace tactolo {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::distinctLayout;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+/// The main window's list of configurations and its VU switch.
+class FakeMainWindow final : public MainWindowAccess {
+ public:
+  ComboBox& ConfCombo() override { return confCombo; }
+  CheckBox& SendVuCheck() override { return sendVuCheck; }
+
+  Form form{"TactoloMain", {}};
+  ComboBox& confCombo = form.add<ComboBox>("ConfCombo", -1, nullptr, TwipRect{});
+  CheckBox& sendVuCheck = form.add<CheckBox>("SendVuCheck", -1, nullptr, TwipRect{});
+};
+
+class Windows final : public VuWindows {
+ public:
+  explicit Windows(PluginModule& module) : editor(module, *this), pointEditor(module, *this) {}
+  VUConfigForm& vuConfigForm() override { return editor; }
+  VUPointConfigForm& vuPointConfigForm() override { return pointEditor; }
+
+  VUConfigForm editor;
+  VUPointConfigForm pointEditor;
+};
+
+class VuWindowsTest : public ::testing::Test, protected testing::TestFolder {
+ protected:
+  VuWindowsTest() : TestFolder("vuwin") {
+    module.connectMainWindow(main);
+    module.PluginHelper().attach(helper);
+    useProject("show", folder_);
+  }
+
+  void useProject(const std::string& name, const fs::path& folder) {
+    helper->project.projectName = name;
+    helper->project.baseFilename = (folder / name).string();
+  }
+  std::vector<std::string> messages() const {
+    std::vector<std::string> texts;
+    for (const auto& record : dialogs.records()) {
+      if (record.kind == HeadlessDialogs::Kind::Message) texts.push_back(record.text);
+    }
+    return texts;
+  }
+  const VuLayout& layout() const { return module.vu().config; }
+  VUConfigForm& editor() { return windows.editor; }
+
+  VirtualClock clock;
+  FakeCaptureLibrary capture;
+  HeadlessDialogs dialogs;
+  std::shared_ptr<HeadlessHelper> helper = std::make_shared<HeadlessHelper>(clock);
+  PluginModule module{PluginEnvironment{clock, capture, dialogs}};
+  FakeMainWindow main;
+  Windows windows{module};
+};
+
+TEST_F(VuWindowsTest, ASavedConfigurationReadsBackFieldForFieldAndByteForByte) {
+  const VuLayout front = distinctLayout();
+  WriteVuConfigFile(path("front.vuconf"), front);
+  editor().load();  // lists the folder and loads its first file
+
+  EXPECT_EQ(layout(), front);
+  EXPECT_TRUE(module.vu().config.VuConfigLoaded);
+  VuConfigControls& f = editor().form();
+  EXPECT_EQ(f.VuNameText.text(), "Front truss");
+  EXPECT_EQ(f.ModeOption.selectedIndex(), 0);
+  EXPECT_EQ(f.SizeCombo.text(), "4");
+  EXPECT_EQ(module.vu().output.size, 4);
+  EXPECT_EQ(main.confCombo.list(0), "Front truss");
+  // Form_Load's last refresh greys the points out of use again.
+  EXPECT_EQ(f.LL[3]->backColor(),
+            Rgb(front.LeftPoints[3].Red, front.LeftPoints[3].Green, front.LeftPoints[3].Blue));
+  EXPECT_EQ(f.LL[4]->backColor(), VuConfigControls::kUnusedPoint);
+  EXPECT_FALSE(f.LR[0]->enabled());
+
+  dialogs.queueFileSaveAnswer(path("copy.vuconf"));
+  editor().SaveCommand_Click();
+  EXPECT_EQ(contents("copy.vuconf"), contents("front.vuconf"));
+  EXPECT_THAT(messages(), ElementsAre("Configuration saved !"));
+  EXPECT_EQ(f.ConfigCombo.listCount(), 2);
+  EXPECT_EQ(f.ConfigCombo.text(), "copy.vuconf");
+  // The save reloads the file by name: after a load, all 32 buttons show
+  // their points' colours, the disabled ones too.
+  EXPECT_EQ(f.LR[15]->backColor(),
+            Rgb(front.RightPoints[15].Red, front.RightPoints[15].Green, front.RightPoints[15].Blue));
+
+  module.vu().config = VuConfiguration{};
+  editor().LoadConfig("copy.vuconf");
+  EXPECT_EQ(layout(), front);
+  EXPECT_EQ(editor().configList().fileName(0), "front.vuconf");
+  EXPECT_EQ(editor().configList().rowCount(), 2);  // the save did not relist
+}
+
+TEST_F(VuWindowsTest, AFileThatFailsAnywhereChangesNothingAndNamesItsPath) {
+  const VuLayout front = distinctLayout();
+  WriteVuConfigFile(path("front.vuconf"), front);
+  editor().load();
+  const std::string good = contents("front.vuconf");
+  const auto withLine = [&](int number, const std::string& text) {
+    std::istringstream in(good);
+    std::string result;
+    int n = 0;
+    for (std::string line; std::getline(in, line);) {
+      result += ++n == number ? text + "\r\n" : line + "\n";
+    }
+    return result;
+  };
+  put("short.vuconf", good.substr(0, good.rfind("\r\n", good.size() - 3) + 2));
+  put("size0.vuconf", withLine(3, "0"));
+  put("last.vuconf", withLine(323, "blue"));
+  dialogs.clearRecords();
+
+  VuConfigControls& f = editor().form();
+  for (const char* name : {"short.vuconf", "size0.vuconf", "last.vuconf", "missing.vuconf"}) {
+    SCOPED_TRACE(name);
+    editor().LoadConfig(name);
+    EXPECT_THAT(messages(), ElementsAre("Error while reading " + path(name)));
+    dialogs.clearRecords();
+    EXPECT_EQ(layout(), front);
+    EXPECT_EQ(f.VuNameText.text(), "Front truss");
+    EXPECT_EQ(f.ModeOption.selectedIndex(), 0);
+    EXPECT_EQ(f.SizeCombo.listIndex(), 3);
+    EXPECT_EQ(module.vu().output.size, 4);
+  }
+
+  // A configuration that was never loaded stays unloaded.
+  module.vu().config.VuConfigLoaded = false;
+  editor().LoadConfig("short.vuconf");
+  EXPECT_FALSE(module.vu().config.VuConfigLoaded);
+}
+
+TEST_F(VuWindowsTest, WithoutAProjectFolderNothingIsListedLoadedOrSaved) {
+  WriteVuConfigFile(path("front.vuconf"), distinctLayout());
+  // A project without a file: its base file name is shorter than its name.
+  helper->project.projectName = "Untitled project";
+  helper->project.baseFilename = "show";
+  editor().load();
+  EXPECT_EQ(editor().form().ConfigCombo.listCount(), 0);
+  EXPECT_EQ(main.confCombo.listCount(), 0);
+  EXPECT_FALSE(module.vu().config.VuConfigLoaded);
+  EXPECT_THAT(module.eventErrors(), IsEmpty());
+
+  editor().LoadConfig("front.vuconf");
+  EXPECT_THAT(messages(), ElementsAre("Error while reading front.vuconf"));
+  editor().SaveCommand_Click();
+  EXPECT_EQ(dialogs.records().size(), 1u);  // no save dialog
+}
+
+TEST_F(VuWindowsTest, AFolderThatCannotBeListedIsReportedAndListsNothing) {
+  WriteVuConfigFile(path("front.vuconf"), distinctLayout());
+  editor().load();
+  ASSERT_EQ(main.confCombo.listCount(), 1);
+  // A folder that leads to itself cannot be opened.
+  fs::create_directory_symlink("loop", folder_ / "loop");
+  useProject("show", folder_ / "loop");
+  editor().GetConfigs();
+  EXPECT_EQ(editor().form().ConfigCombo.listCount(), 0);
+  EXPECT_EQ(main.confCombo.listCount(), 0);
+  ASSERT_EQ(module.eventErrors().size(), 1u);
+  EXPECT_THAT(module.eventErrors().front(), HasSubstr("cannot list " + path("loop") + "/"));
+  // The table of the last listing that found files stays.
+  EXPECT_EQ(editor().configList().fileName(0), "front.vuconf");
+
+  // A folder that does not exist simply holds no configurations.
+  useProject("show", folder_ / "gone");
+  editor().GetConfigs();
+  EXPECT_EQ(module.eventErrors().size(), 1u);
+}
+
+TEST_F(VuWindowsTest, ASaveThatIsCancelledOrFailsShowsNothingAndListsNothing) {
+  editor().load();
+  put("plain", "not a folder");
+  dialogs.queueFileSaveAnswer(std::nullopt);
+  dialogs.queueFileSaveAnswer(path("plain/copy.vuconf"));
+  editor().SaveCommand_Click();
+  editor().SaveCommand_Click();
+  EXPECT_THAT(messages(), IsEmpty());
+  EXPECT_EQ(editor().form().ConfigCombo.listCount(), 0);
+  EXPECT_EQ(contents("plain"), "not a folder");
+
+  const auto& save = dialogs.records().front();
+  EXPECT_EQ(save.title, "Save Configuration ...");
+  EXPECT_EQ(save.filter, "VU-Meter (*.vuconf)|*.vuconf");
+  EXPECT_EQ(save.filterIndex, 1);
+  EXPECT_EQ(save.initialFolder, folder_.string() + "/");
+}
+
+TEST_F(VuWindowsTest, ASaveElsewhereIsReloadedByNameFromTheProjectsFolder) {
+  editor().load();
+  fs::create_directory(folder_ / "elsewhere");
+  dialogs.queueFileSaveAnswer(path("elsewhere/side.vuconf"));
+  editor().SaveCommand_Click();
+  EXPECT_EQ(ReadVuConfigFile(path("elsewhere/side.vuconf")), layout());
+  EXPECT_THAT(messages(), ElementsAre("Configuration saved !", "Error while reading " + path("side.vuconf")));
+  EXPECT_EQ(editor().form().ConfigCombo.text(), "side.vuconf");
+}
+
+TEST_F(VuWindowsTest, AHostThatRefusesDmxGetsOneEventErrorPerPassWhileThePassGoesOn) {
+  VuConfiguration& config = module.vu().config;
+  config.VuStereo = false;
+  for (VuPoint& point : config.LeftPoints) point.Monochrome = true;
+  VuMeter meter(module);
+  meter.setupThresholds(4);
+  EXPECT_EQ(config.VuSize, 4);
+  module.vars().VuLevelLeft = 0.9;
+
+  helper->stream.failing = true;
+  meter.SendVuLevels();
+  EXPECT_THAT(module.takeEventErrors(), ElementsAre(HasSubstr("the host refused the DMX call")));
+  // Every point that crossed its threshold counts as lit all the same.
+  const VuOutputState& lit = module.vu().output;
+  EXPECT_THAT(lit.LeftOn, ElementsAre(true, true, true, false, false, false, false, false, false, false,
+                                      false, false, false, false, false, false));
+
+  helper->stream.failing = false;
+  module.vars().VuLevelLeft = 0.0;
+  meter.SendVuLevels();
+  EXPECT_THAT(module.takeEventErrors(), IsEmpty());
+  EXPECT_EQ(helper->stream.events.size(), 4u);  // UserInteraction, three points dark
+
+  // Before Init there is no stream at all: reported the same way.
+  module.PluginHelper().release();
+  meter.SwitchVuOff();
+  EXPECT_THAT(module.takeEventErrors(), ElementsAre(HasSubstr("not initialised")));
+}
+
+TEST_F(VuWindowsTest, ThePreviewDrawsOneBarPerChannelInTheSwitchsColour) {
+  Form form("TactoloMain", {});
+  PictureBox& picture = form.add<PictureBox>("VUpicture", -1, nullptr, TwipRect{0, 0, 3735, 375});
+  module.vu().VuHalfHeight = 12;
+  module.vu().VuFullHeight = 25;
+  module.vars().VuLevelLeft = 0.5;
+  module.vars().VuLevelRight = 1.5;
+  VuMeter(module).DrawVuPreview(picture);
+  module.vars().SendVu = true;
+  VuMeter(module).DrawVuPreview(picture);  // replaces what was drawn
+  using Box = PictureBox::Box;
+  EXPECT_THAT(picture.boxes(),
+              ElementsAre(Box{0, 0, 124, 12, Rgb(0, 255, 0)}, Box{0, 12, 374, 25, Rgb(0, 255, 0)}));
+}
+
+}  // namespace
+}  // namespace tactolo
