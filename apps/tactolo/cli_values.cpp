@@ -29,4 +29,17 @@ std::optional<long long> parseOptionValue(std::string_view option, std::string_v
   return value;
 }
 
+std::size_t parseOptionChoice(std::string_view option, std::string_view text,
+                              std::initializer_list<std::string_view> choices) {
+  std::size_t position = 0;
+  std::string expected;
+  for (const std::string_view choice : choices) {
+    if (text == choice) return position;
+    ++position;
+    expected += position == 1 ? "" : position == choices.size() ? " or " : ", ";
+    expected += choice;
+  }
+  throw OptionValueError(std::string(option) + ": must be " + expected + ", not '" + escapeLine(text) + "'");
+}
+
 }  // namespace tactolo::app

@@ -3,6 +3,7 @@
 // nothing else.
 #pragma once
 
+#include <initializer_list>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -26,5 +27,11 @@ class OptionValueError : public std::runtime_error {
 /// number out of range.
 std::optional<long long> parseOptionValue(std::string_view option, std::string_view text, long long min,
                                           long long max, std::string_view word = {});
+
+/// The position of `text` among `choices` (compared exactly, as written:
+/// "hihat", "16"). Anything else is refused with OptionValueError, as in
+/// "--band: must be bass, hihat or both, not 'Bass'".
+std::size_t parseOptionChoice(std::string_view option, std::string_view text,
+                              std::initializer_list<std::string_view> choices);
 
 }  // namespace tactolo::app

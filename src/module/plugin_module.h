@@ -16,6 +16,7 @@
 #include "module/beat_variables.h"
 #include "module/host_services.h"
 #include "module/main_window_access.h"
+#include "module/method_variables.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 
@@ -40,6 +41,11 @@ class PluginModule {
   HostServices& PluginHelper() { return host_; }
   BeatVariables& vars() { return vars_; }
   const BeatVariables& vars() const { return vars_; }
+  /// The detection methods' state of the loaded main window (all null while
+  /// it is not loaded); the detection cycle connects them when it is built
+  /// and disconnects them when it goes.
+  const MethodVariables& methods() const { return methods_; }
+  void connectMethods(MethodVariables methods) { methods_ = methods; }
 
   /// The main window as lower layers reach it; std::logic_error until the
   /// shell has connected its registry.
@@ -65,6 +71,7 @@ class PluginModule {
   PluginEnvironment env_;
   HostServices host_;
   BeatVariables vars_;
+  MethodVariables methods_;
   MainWindowAccess* mainWindow_ = nullptr;
   std::vector<std::string> loadedWindows_;
   std::deque<std::string> eventErrors_;

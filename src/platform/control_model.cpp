@@ -177,12 +177,22 @@ void Slider::setValue(int32_t value) {
   if (onChange) onChange();
 }
 
+void Slider::setMax(int32_t max) {
+  if (max < min_) refuse();
+  max_ = max;
+  changed();
+  if (value_ > max_) setValue(max_);
+}
+
 void Slider::drag(int32_t value) {
   if (!enabled()) return;
   // Checked before anything is raised: a refused drag leaves no trace.
   if (value < min_ || value > max_) refuse();
+  // The slider stands at the new position while its scroll handler runs.
+  const bool moved = assign(value_, value);
+  if (moved) changed();
   if (onScroll) onScroll();
-  setValue(value);
+  if (moved && onChange) onChange();
 }
 
 // --- Shape, PictureBox -----------------------------------------------------

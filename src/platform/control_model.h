@@ -9,7 +9,7 @@
 //  * CheckBox: onClick only when the value actually changes;
 //  * OptionGroup: selecting a button raises onClick(index);
 //  * Slider: onChange only when the value changes; a user's drag raises
-//    onScroll and then onChange.
+//    onScroll (at the new position) and then onChange.
 // Out-of-range values are refused with ControlError and change nothing.
 // Positions and sizes are in twips (1/1440 inch).
 #pragma once
@@ -212,8 +212,12 @@ class Slider final : public Control {
   int32_t value() const { return value_; }
   /// Refuses values outside min..max; raises onChange only on a change.
   void setValue(int32_t value);
-  /// A user's drag to `value`: onScroll, then the change (ignored while
-  /// disabled; refused outside the range).
+  /// A new maximum (refused below the minimum). A value above it moves down
+  /// to it, which raises onChange.
+  void setMax(int32_t max);
+  /// A user's drag to `value`: the slider takes the position, raises
+  /// onScroll (which reads the new position), then onChange when the value
+  /// changed (ignored while disabled; refused outside the range).
   void drag(int32_t value);
 
   int32_t largeChange = 1;

@@ -23,13 +23,14 @@ using ::testing::HasSubstr;
 struct Beat {
   double time;
   int bpm;
+  std::string kind;
 };
 
 std::vector<Beat> parseBeats(const std::string& out) {
   std::vector<Beat> beats;
   std::istringstream lines(out);
   Beat beat{};
-  while (lines >> beat.time >> beat.bpm) beats.push_back(beat);
+  while (lines >> beat.time >> beat.bpm >> beat.kind) beats.push_back(beat);
   return beats;
 }
 
@@ -68,7 +69,7 @@ TEST(AnalyzeCommand, JsonDocumentHoldsTheSameBeats) {
   ASSERT_FALSE(beats.empty());
   std::ostringstream first;
   first << "{\"time\": " << std::fixed << std::setprecision(3) << beats[0].time
-        << ", \"bpm\": " << beats[0].bpm << "}";
+        << ", \"bpm\": " << beats[0].bpm << ", \"kind\": \"" << beats[0].kind << "\"}";
   EXPECT_THAT(json.out, HasSubstr(first.str()));
   std::size_t entries = 0;
   for (std::size_t at = json.out.find("\"time\""); at != std::string::npos;
@@ -86,7 +87,7 @@ TEST(AnalyzeCommand, MaximumTempoCapsTheBeatRate) {
     for (std::size_t i = 0; i < 200; ++i) clicks[at + i] = (i % 2) ? 0.9f : -0.9f;
   }
   const fs::path file = writeWav("tactolo-clicks.wav", clicks);
-  const CommandRun limited = runTactolo("analyze " + file.string() + " --max-bpm 120");
+  const CommandRun limited = runTactolo("analyze " + file.string() + " --method 1 --max-bpm 120");
   ASSERT_EQ(limited.status, 0) << limited.err;
   const auto beats = parseBeats(limited.out);
   ASSERT_GE(beats.size(), 3u) << limited.out;

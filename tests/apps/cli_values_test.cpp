@@ -33,5 +33,26 @@ TEST(OptionValue, AnythingElseIsRefusedNamingOptionRangeAndValue) {
   }
 }
 
+TEST(OptionChoice, OnlyTheWordsAsWrittenGiveTheirPosition) {
+  EXPECT_EQ(parseOptionChoice("--band", "bass", {"bass", "hihat", "both"}), 0u);
+  EXPECT_EQ(parseOptionChoice("--band", "both", {"bass", "hihat", "both"}), 2u);
+  EXPECT_EQ(parseOptionChoice("--subbands", "256", {"8", "16", "32", "64", "128", "256"}), 5u);
+  for (const std::string text : {"", "Bass", "bass ", "016", "16.0", "+16", "12"}) {
+    EXPECT_THROW(parseOptionChoice("--subbands", text, {"8", "16", "bass"}), OptionValueError) << text;
+  }
+  try {
+    parseOptionChoice("--band", "low\t", {"bass", "hihat", "both"});
+    ADD_FAILURE() << "taken";
+  } catch (const OptionValueError& error) {
+    EXPECT_STREQ(error.what(), "--band: must be bass, hihat or both, not 'low\\t'");
+  }
+  try {
+    parseOptionChoice("--speed", "3", {"1", "2"});
+    ADD_FAILURE() << "taken";
+  } catch (const OptionValueError& error) {
+    EXPECT_STREQ(error.what(), "--speed: must be 1 or 2, not '3'");
+  }
+}
+
 }  // namespace
 }  // namespace tactolo::app
