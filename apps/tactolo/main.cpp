@@ -75,7 +75,8 @@ void readMethodOptions(const CLI::App& command, const MethodOptionTexts& texts,
   if (given("--ranked"))
     options.ranked = static_cast<int>(*parseOptionValue("--ranked", texts.ranked, 1, subbands));
   if (given("--keep-at")) {
-    options.keepAtMs = static_cast<int>(*parseOptionValue("--keep-at", texts.keepAt, 0, 86400) * 1000);
+    options.keepAtMs =
+        static_cast<int>(tactolo::app::parseOptionMilliseconds("--keep-at", texts.keepAt, 86400));
   }
   for (const char* option : {"--half", "--double"}) {
     if (given(option) && !options.keepAtMs) throw OptionValueError(std::string(option) + " needs --keep-at");
@@ -165,7 +166,7 @@ int main(int argc, char** argv) {
                              "Method 2: ranked selection on, testing all but the M-1 sub-bands of "
                              "largest variance; M is 1..the number of sub-bands");
   analyzeCommand->add_option("--keep-at", keepAt,
-                             "Press \"Keep this beat !\" at this time, in whole seconds from the start: "
+                             "Press \"Keep this beat !\" at this time, in seconds from the start (8, 8.25): "
                              "from then on the plug-in generates beats at the tempo it measured last");
   auto* halfFlag = analyzeCommand->add_flag("--half", analyze.half,
                                             "With --keep-at: speed 1/2, every second generated beat is sent");

@@ -135,9 +135,10 @@ TEST(AnalyzeCommand, SpeedOptionsHalveOrDoubleTheGeneratedBeats) {
 TEST(AnalyzeCommand, KeepWithoutATempoOrAfterTheEndWarns) {
   const CommandRun early = runTactolo("analyze synth:120 --keep-at 0");
   EXPECT_EQ(early.status, 0);
-  EXPECT_EQ(early.err,
-            "tactolo: warning: keep at 0.000 s did nothing: the last tempo measured was 0 BPM, and keep takes "
-            "30 to 240\n");
+  EXPECT_EQ(
+      early.err,
+      "tactolo: warning: keep at 0.000 s did nothing: the last tempo measured was 0 BPM, and keep takes "
+      "30 to 240\n");
   for (const Beat& b : parseBeats(early.out)) EXPECT_EQ(b.kind, "detected");
   const CommandRun late = runTactolo("analyze synth:120 --keep-at 31");
   EXPECT_EQ(late.status, 0);
@@ -158,7 +159,7 @@ TEST(AnalyzeCommand, MethodOptionsOutsideTheirRangeOrMethodAreRefused) {
       {"--method 2 --ranked 65", "--ranked: must be 1..64, not '65'"},
       {"--method 2 --subbands 8 --ranked 9", "--ranked: must be 1..8, not '9'"},
       {"--method 2 --ranked 0", "--ranked: must be 1..64, not '0'"},
-      {"--keep-at 1.5", "--keep-at: must be 0..86400, not '1.5'"},
+      {"--keep-at 1.5s", "--keep-at: must be seconds from 0 to 86400 (at most 3 decimals), not '1.5s'"},
       {"--half", "--half needs --keep-at"},
       {"--double", "--double needs --keep-at"},
   };
