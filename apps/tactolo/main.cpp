@@ -135,8 +135,9 @@ int main(int argc, char** argv) {
   auto* analyzeCommand = app.add_subcommand(
       "analyze", "Find the beats of an audio file or of a generated source (synth:BPM, synth:BPM/BPM)");
   analyzeCommand
-      ->add_option("SOURCE", analyze.source,
-                   "Audio file (WAV, FLAC, Ogg), - for standard input, or synth:BPM")
+      ->add_option(
+          "SOURCE", analyze.source,
+          "Audio file (WAV, FLAC, Ogg), - for standard input, synth:BPM, or synth:A/B (a tempo step at 15 s)")
       ->required();
   analyzeCommand->add_option("--method", method,
                              "Detection method: 0 standard weight (the default, as the window opens), "
@@ -149,10 +150,11 @@ int main(int argc, char** argv) {
       "At 50 (or not given) the slider does not move, so its handler does not run and the plug-in "
       "keeps its start values: factor 1.0, scale 100, floor 1.0");
   analyzeCommand->add_option("--max-bpm", maxBpm, "Maximum tempo 30..300, or off");
-  analyzeCommand->add_option("--band", band,
-                             "Method 0: the band option, bass (bins near 86-151 Hz), hihat (5-8 kHz) or "
-                             "both. Not given: the bass band, as the window opens (its panel shows "
-                             "\"Bass and HiHat\" selected until the option is clicked)");
+  analyzeCommand->add_option(
+      "--band", band,
+      "Method 0: the band option, bass (bins near 86-151 Hz), hihat (5-8 kHz) or both. "
+      "Not given: as the window opens, the bass band, although \"Bass and HiHat\" "
+      "shows selected");
   analyzeCommand->add_option("--sensitivity", sensitivity,
                              "Method 0: sensitivity slider -100..100 (exponent 3 - v/50; at 0, as it "
                              "opens, the exponent stays 3)");
