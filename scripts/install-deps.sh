@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libpulse-dev pulseaudio pulseaudio-utils
   clang libclang-rt-14-dev  # the fuzz run (scripts/fuzz.sh): clang++ and libFuzzer
+  python3-mir-eval  # the accuracy benchmark (bench/accuracy.py), run by /usr/bin/python3
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <optional>
 #include <ostream>
 #include <stdexcept>
 #include <system_error>
@@ -46,7 +47,72 @@ void provideVuLayout(PluginLibrary& library, const std::string& file, const std:
   if (error) throw std::runtime_error("cannot use the VU layout " + file + ": " + error.message());
 }
 
+/// The indicator's colours (red in the low byte) while beat output is on:
+/// green for a detected beat, red for a generated one, blue for a manual one.
+constexpr int64_t kDetectedColor = 0x00E600;
+constexpr int64_t kGeneratedColor = 0x0000E6;
+constexpr int64_t kManualColor = 0xFA6464;
+
+BeatKind kindShown(int64_t color) {
+  switch (color) {
+    case kDetectedColor:
+      return BeatKind::Detected;
+    case kGeneratedColor:
+      return BeatKind::Generated;
+    case kManualColor:
+      return BeatKind::Manual;
+    default:
+      throw std::runtime_error("the plug-in sent a beat message without showing a beat");
+  }
+}
+
+/// Sets the controls the options name, as a user would: each panel's
+/// controls while its method is chosen (only the chosen method's panel is on
+/// the screen).
+void setControls(IPluginAutomation& automation, const AnalyzeOptions& options) {
+  require(automation.select(kMain, {"methodBox"}, options.method));
+  if (options.band) require(automation.click(kMain, {"freqOption", *options.band}));
+  if (options.sensitivity) require(automation.slide(kMain, {"senseSlider"}, *options.sensitivity));
+  if (options.correction) require(automation.slide(kMain, {"correctionSlider"}, *options.correction));
+  if (options.subbands) require(automation.select(kMain, {"subBandBox"}, *options.subbands));
+  if (options.ranked) {
+    require(automation.check(kMain, {"subBandCheck"}, 1));
+    require(automation.slide(kMain, {"subBandSlider"}, *options.ranked));
+  }
+  if (options.gain) require(automation.slide(kMain, {"gainSlider"}, *options.gain));
+  if (options.maxBpm) require(automation.slide(kMain, {"maxBpmSlider"}, *options.maxBpm));
+  if (options.maxBpmOff) require(automation.check(kMain, {"maxBpmCheck"}, 0));
+  if (options.doubleSpeed) require(automation.click(kMain, {"speedOption", 0}));
+  if (options.half) require(automation.click(kMain, {"speedOption", 2}));
+  // The beat output box starts checked with the output off: clearing and
+  // checking it again turns the output on.
+  require(automation.check(kMain, {"sendBeatCheck"}, 0));
+  require(automation.check(kMain, {"sendBeatCheck"}, 1));
+}
+
+/// Presses "Keep this beat !"; a warning when keep mode did not start.
+std::optional<std::string> pressKeep(IPluginAutomation& automation, TimeMs atMs) {
+  require(automation.click(kMain, {"keepButton"}));
+  if (require(automation.state("Keeping")).value.integer != 0) return std::nullopt;
+  const int64_t measured = require(automation.state("MeasuredBPM")).value.integer;
+  return "warning: keep at " + seconds(static_cast<double>(atMs) / 1000.0) +
+         " s did nothing: the last tempo measured was " + std::to_string(measured) +
+         " BPM, and keep takes 30 to 240";
+}
+
 }  // namespace
+
+const char* beatKindName(BeatKind kind) {
+  switch (kind) {
+    case BeatKind::Detected:
+      return "detected";
+    case BeatKind::Generated:
+      return "generated";
+    case BeatKind::Manual:
+      return "manual";
+  }
+  return "?";
+}
 
 AnalyzeResult analyze(const AnalyzeOptions& options) {
   // A file is streamed as the clock plays it; a generated source is made
@@ -86,14 +152,7 @@ AnalyzeResult analyze(const AnalyzeOptions& options) {
     require(window->showWindow());
 
     // The controls are set as a user sets them.
-    require(automation->select(kMain, {"methodBox"}, options.method));
-    if (options.gain) require(automation->slide(kMain, {"gainSlider"}, *options.gain));
-    if (options.maxBpm) require(automation->slide(kMain, {"maxBpmSlider"}, *options.maxBpm));
-    if (options.maxBpmOff) require(automation->check(kMain, {"maxBpmCheck"}, 0));
-    // The beat output box starts checked with the output off: clearing and
-    // checking it again turns the output on.
-    require(automation->check(kMain, {"sendBeatCheck"}, 0));
-    require(automation->check(kMain, {"sendBeatCheck"}, 1));
+    setControls(*automation, options);
     // The window loaded the layout as the first of its list; the switch
     // turns VU output on.
     if (options.vuFile) {
@@ -116,15 +175,33 @@ AnalyzeResult analyze(const AnalyzeOptions& options) {
 
     std::size_t reported = 0;
     const auto& sent = helper->messages.sent;
+    bool keepPending = options.keepAtMs.has_value();
+    const TimeMs keepAtMs = options.keepAtMs.value_or(0);
     // Until the audio has played to where its decoder ended, whatever length
-    // a header announced.
+    // a header announced. Time moves from one event of the plug-in's timers
+    // to the next, so that each beat message is read with the indicator and
+    // the tempo its own event left.
     while (capture.playing()) {
-      clock.advance(20);
+      const TimeMs now = clock.nowMs();
+      TimeMs next = now + 20;
+      if (const auto due = clock.nextDueMs()) next = std::min(next, std::max(*due, now + 1));
+      if (keepPending) next = std::min(next, std::max(keepAtMs, now + 1));
+      clock.advanceTo(next);
+      if (keepPending && clock.nowMs() >= keepAtMs) {
+        if (auto warning = pressKeep(*automation, keepAtMs)) result.errors.push_back(std::move(*warning));
+        keepPending = false;
+      }
       if (reported == sent.size()) continue;
       const std::string bpm = require(automation->controlProperty(kMain, {"bpmLabel"}, "caption", {})).text;
+      const BeatKind kind =
+          kindShown(require(automation->controlProperty(kMain, {"beatShape"}, "backcolor", {})).integer);
       for (; reported < sent.size(); ++reported) {
-        result.beats.push_back({static_cast<double>(sent[reported].atMs) / 1000.0, bpm});
+        result.beats.push_back({static_cast<double>(sent[reported].atMs) / 1000.0, bpm, kind});
       }
+    }
+    if (keepPending) {
+      result.errors.push_back("warning: keep at " + seconds(static_cast<double>(keepAtMs) / 1000.0) +
+                              " s was never pressed: the audio ended before");
     }
     result.durationSeconds = static_cast<double>(capture.decodedMs().value_or(0)) / 1000.0;
     // A file that broke off is analysed as far as it decoded.
@@ -153,7 +230,7 @@ void printText(const AnalyzeOptions& options, const AnalyzeResult& result, std::
   };
   for (const auto& beat : result.beats) {
     writesUntil(beat.timeSeconds);
-    out << seconds(beat.timeSeconds) << ' ' << beat.bpm << '\n';
+    out << seconds(beat.timeSeconds) << ' ' << beat.bpm << ' ' << beatKindName(beat.kind) << '\n';
   }
   writesUntil(std::numeric_limits<double>::infinity());
 }
@@ -164,7 +241,7 @@ void printJson(const AnalyzeOptions& options, const AnalyzeResult& result, std::
   for (std::size_t i = 0; i < result.beats.size(); ++i) {
     const auto& beat = result.beats[i];
     out << (i ? ",\n    " : "\n    ") << "{\"time\": " << seconds(beat.timeSeconds)
-        << ", \"bpm\": " << beat.bpm << "}";
+        << ", \"bpm\": " << beat.bpm << ", \"kind\": \"" << beatKindName(beat.kind) << "\"}";
   }
   out << (result.beats.empty() ? "]" : "\n  ]");
   if (options.dmx) {

@@ -10,12 +10,22 @@
 
 namespace tactolo::app {
 
+/// The controls an analysis sets, each as a user sets it; a control not
+/// given is left as the window opens.
 struct AnalyzeOptions {
   std::string source;
-  int method = 1;
-  std::optional<int> gain;    // 0..100; untouched when not given
+  int method = 0;             // methodBox position
+  std::optional<int> gain;    // 0..100
   std::optional<int> maxBpm;  // 30..300
   bool maxBpmOff = false;
+  std::optional<int> band;         // freqOption: 0 bass, 1 hi-hat, 2 both (method 0)
+  std::optional<int> sensitivity;  // senseSlider -100..100 (method 0)
+  std::optional<int> correction;   // correctionSlider 200..2000 (method 0)
+  std::optional<int> subbands;     // subBandBox position, 0 (8) .. 5 (256) (method 2)
+  std::optional<int> ranked;       // subBandCheck on, subBandSlider 1..n (method 2)
+  std::optional<int> keepAtMs;     // when "Keep this beat !" is pressed
+  bool half = false;               // speed "1/2"
+  bool doubleSpeed = false;        // speed "2"
   bool json = false;
   double generatedSeconds = 30.0;
   std::optional<std::string> vuFile;  // a VU layout to load and send
@@ -23,9 +33,14 @@ struct AnalyzeOptions {
   bool dmx = false;                   // report the DMX writes
 };
 
+/// What kind of beat a message was, as the indicator showed it.
+enum class BeatKind { Detected, Generated, Manual };
+const char* beatKindName(BeatKind kind);
+
 struct AnalyzedBeat {
   double timeSeconds;
   std::string bpm;  // the tempo the window showed with the beat
+  BeatKind kind;
 };
 
 /// One DMX channel write of the VU output (MyStream.SetChannel).

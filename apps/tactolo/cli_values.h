@@ -3,6 +3,7 @@
 // nothing else.
 #pragma once
 
+#include <initializer_list>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -26,5 +27,17 @@ class OptionValueError : public std::runtime_error {
 /// number out of range.
 std::optional<long long> parseOptionValue(std::string_view option, std::string_view text, long long min,
                                           long long max, std::string_view word = {});
+
+/// Parses `text` as a time in seconds from 0 to `maxSeconds`: decimal digits
+/// with at most three after a decimal point ("8", "8.5", "8.125"); gives
+/// milliseconds. Anything else is refused with OptionValueError, as in
+/// "--keep-at: must be seconds from 0 to 86400 (at most 3 decimals), not '1e3'".
+long long parseOptionMilliseconds(std::string_view option, std::string_view text, long long maxSeconds);
+
+/// The position of `text` among `choices` (compared exactly, as written:
+/// "hihat", "16"). Anything else is refused with OptionValueError, as in
+/// "--band: must be bass, hihat or both, not 'Bass'".
+std::size_t parseOptionChoice(std::string_view option, std::string_view text,
+                              std::initializer_list<std::string_view> choices);
 
 }  // namespace tactolo::app

@@ -29,6 +29,64 @@ void printError(const std::string& message) {
   std::cerr << "tactolo: " << tactolo::app::escapeLine(message) << '\n';
 }
 
+/// The values of analyze's method and keep options as given.
+struct MethodOptionTexts {
+  const std::string& method;
+  const std::string& band;
+  const std::string& sensitivity;
+  const std::string& correction;
+  const std::string& subbands;
+  const std::string& ranked;
+  const std::string& keepAt;
+};
+
+/// Checks and takes the method and keep options. An option of a method's
+/// panel needs that method; a speed needs keep mode.
+void readMethodOptions(const CLI::App& command, const MethodOptionTexts& texts,
+                       tactolo::app::AnalyzeOptions& options) {
+  using tactolo::app::OptionValueError;
+  using tactolo::app::parseOptionChoice;
+  using tactolo::app::parseOptionValue;
+  const auto given = [&command](const char* option) { return command.count(option) > 0; };
+  const auto needsMethod = [&](const char* option, int method, const char* name) {
+    if (given(option) && options.method != method) {
+      throw OptionValueError(std::string(option) + " needs --method " + std::to_string(method) + " (" + name +
+                             ")");
+    }
+  };
+  if (given("--method")) options.method = static_cast<int>(*parseOptionValue("--method", texts.method, 0, 2));
+  for (const char* option : {"--band", "--sensitivity", "--correction"}) {
+    needsMethod(option, 0, "standard weight");
+  }
+  for (const char* option : {"--subbands", "--ranked"})
+    needsMethod(option, 2, "frequency-selected sound energy");
+  if (given("--band")) {
+    options.band = static_cast<int>(parseOptionChoice("--band", texts.band, {"bass", "hihat", "both"}));
+  }
+  if (given("--sensitivity")) {
+    options.sensitivity = static_cast<int>(*parseOptionValue("--sensitivity", texts.sensitivity, -100, 100));
+  }
+  if (given("--correction")) {
+    options.correction = static_cast<int>(*parseOptionValue("--correction", texts.correction, 200, 2000));
+  }
+  int subbands = 64;
+  if (given("--subbands")) {
+    const std::size_t position =
+        parseOptionChoice("--subbands", texts.subbands, {"8", "16", "32", "64", "128", "256"});
+    options.subbands = static_cast<int>(position);
+    subbands = 8 << position;
+  }
+  if (given("--ranked"))
+    options.ranked = static_cast<int>(*parseOptionValue("--ranked", texts.ranked, 1, subbands));
+  if (given("--keep-at")) {
+    options.keepAtMs =
+        static_cast<int>(tactolo::app::parseOptionMilliseconds("--keep-at", texts.keepAt, 86400));
+  }
+  for (const char* option : {"--half", "--double"}) {
+    if (given(option) && !options.keepAtMs) throw OptionValueError(std::string(option) + " needs --keep-at");
+  }
+}
+
 int runAnalyze(const tactolo::app::AnalyzeOptions& options, std::ostream& out) {
   try {
     const auto result = tactolo::app::analyze(options);
@@ -79,21 +137,59 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
 
   tactolo::app::AnalyzeOptions analyze;
+  std::string method;
   std::string gain;
   std::string maxBpm;
-  auto* analyzeCommand =
-      app.add_subcommand("analyze", "Find the beats of an audio file or of a generated source (synth:BPM)");
-  analyzeCommand->add_option("SOURCE", analyze.source, "Audio file (WAV, FLAC, Ogg) or synth:BPM")
+  std::string band;
+  std::string sensitivity;
+  std::string correction;
+  std::string subbands;
+  std::string ranked;
+  std::string keepAt;
+  auto* analyzeCommand = app.add_subcommand(
+      "analyze", "Find the beats of an audio file or of a generated source (synth:BPM, synth:BPM/BPM)");
+  analyzeCommand
+      ->add_option(
+          "SOURCE", analyze.source,
+          "Audio file (WAV, FLAC, Ogg), - for standard input, synth:BPM, or synth:A/B (a tempo step at 15 s)")
       ->required();
-  analyzeCommand->add_option("--method", analyze.method, "Detection method: 1 simple sound energy")
-      ->check(CLI::Validator(
-          [](std::string& value) -> std::string {
-            return value == "1" ? ""
-                                : "only method 1 (simple sound energy) is available so far, not " + value;
-          },
-          "1", "METHOD"));
-  analyzeCommand->add_option("--gain", gain, "Gain slider position 0..100");
+  analyzeCommand->add_option("--method", method,
+                             "Detection method: 0 standard weight (the default, as the window opens), "
+                             "1 simple sound energy, 2 frequency-selected sound energy");
+  analyzeCommand->add_option(
+      "--gain", gain,
+      "Gain slider position 0..100. Moving it from 50 sets the energy factor to (v-50)*0.019+1.5 "
+      "(0.55 at 0, 1.519 at 51, 2.45 at 100), the threshold scale to v+50 and the beat floor to "
+      "101-2v up to 50, 1-(v-50)/100 above (101 at 0, 0.5 at 100): a higher gain finds quieter beats. "
+      "At 50 (or not given) the slider does not move, so its handler does not run and the plug-in "
+      "keeps its start values: factor 1.0, scale 100, floor 1.0");
   analyzeCommand->add_option("--max-bpm", maxBpm, "Maximum tempo 30..300, or off");
+  analyzeCommand->add_option(
+      "--band", band,
+      "Method 0: the band option, bass (bins near 86-151 Hz), hihat (5-8 kHz) or both. "
+      "Not given: as the window opens, the bass band, although \"Bass and HiHat\" "
+      "shows selected");
+  analyzeCommand->add_option("--sensitivity", sensitivity,
+                             "Method 0: sensitivity slider -100..100 (exponent 3 - v/50; at 0, as it "
+                             "opens, the exponent stays 3)");
+  analyzeCommand->add_option("--correction", correction,
+                             "Method 0: hi-hat correction slider 200..2000 (factor v/100, halves to even). "
+                             "The slider opens at 1100 with the factor at 4: 1100 does not move it");
+  analyzeCommand->add_option("--subbands", subbands,
+                             "Method 2: number of sub-bands, 8, 16, 32, 64 "
+                             "(the default), 128 or 256");
+  analyzeCommand->add_option("--ranked", ranked,
+                             "Method 2: ranked selection on, testing all but the M-1 sub-bands of "
+                             "largest variance; M is 1..the number of sub-bands");
+  analyzeCommand->add_option("--keep-at", keepAt,
+                             "Press \"Keep this beat !\" at this time, in seconds from the start (8, 8.25): "
+                             "from then on the plug-in generates beats at the tempo it measured last");
+  auto* halfFlag = analyzeCommand->add_flag("--half", analyze.half,
+                                            "With --keep-at: speed 1/2, every second generated beat is sent");
+  analyzeCommand
+      ->add_flag("--double", analyze.doubleSpeed,
+                 "With --keep-at: speed 2, generated beats at twice the tempo")
+      ->excludes(halfFlag);
   analyzeCommand->add_flag("--json", analyze.json, "Print one JSON document");
   std::string vuFile;
   std::string vuGain;
@@ -128,6 +224,8 @@ int main(int argc, char** argv) {
     if (analyzeCommand->count("--vu") > 0) analyze.vuFile = vuFile;
     if (analyzeCommand->count("--vu-gain") > 0)
       analyze.vuGain = static_cast<int>(*parseOptionValue("--vu-gain", vuGain, 0, 100));
+    readMethodOptions(*analyzeCommand, {method, band, sensitivity, correction, subbands, ranked, keepAt},
+                      analyze);
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {

@@ -106,9 +106,12 @@ std::optional<double> parseNumber(const std::string& text) {
   return value;
 }
 
-double parseParameter(const std::string& text, std::size_t prefixLength, double low, double high,
-                      const char* what) {
-  const std::optional<double> value = parseNumber(text.substr(prefixLength));
+/// The number in `text` from `first` up to `end` (the end of the text when
+/// npos).
+double parseParameter(const std::string& text, std::size_t first, double low, double high, const char* what,
+                      std::size_t end = std::string::npos) {
+  const std::optional<double> value =
+      parseNumber(text.substr(first, end == std::string::npos ? end : end - first));
   if (!value || *value < low || *value > high) {
     char range[64];
     std::snprintf(range, sizeof range, "%g and %g", low, high);
@@ -151,30 +154,38 @@ DecodedAudio loadAudioFile(const std::string& path) {
   return audio;
 }
 
-DecodedAudio makeDrumPattern(double bpm, double seconds) {
-  checkSeconds(seconds);
+namespace {
+
+void checkTempo(double bpm) {
   if (!std::isfinite(bpm) || bpm <= 0.0) {
     throw std::runtime_error("a drum pattern needs a positive tempo in beats per minute");
   }
-  std::vector<float> mono(framesFor(seconds), 0.0f);
-  Noise noise(0x7ac7010u);
+}
+
+/// Adds the drum pattern at `bpm` to `mono` from frame `startFrame` (a beat,
+/// counted `firstBeat` from the start of the pattern) up to `endFrame`.
+void addPattern(std::vector<float>& mono, std::size_t startFrame, std::size_t endFrame, double bpm,
+                long firstBeat, Noise& noise) {
   const double beatFrames = 60.0 * kRate / bpm;
   // Eighth notes: even ones fall on beats.
   for (long eighth = 0;; ++eighth) {
-    const auto start = static_cast<std::size_t>(std::llround(eighth * beatFrames / 2.0));
-    if (start >= mono.size()) {
+    const auto start = startFrame + static_cast<std::size_t>(std::llround(eighth * beatFrames / 2.0));
+    if (start >= endFrame) {
       break;
     }
     addHiHat(mono, start, noise);
     if (eighth % 2 == 0) {
-      const long beat = eighth / 2;
+      const long beat = firstBeat + eighth / 2;
       addKick(mono, start);
       if (beat % 4 == 1 || beat % 4 == 3) {
         addSnare(mono, start, noise);
       }
     }
   }
-  // Where instruments coincide the sum may pass full scale: bring it back.
+}
+
+/// Where instruments coincide the sum may pass full scale: bring it back.
+DecodedAudio normalised(std::vector<float>& mono) {
   float peak = 0.0f;
   for (const float sample : mono) {
     peak = std::max(peak, std::fabs(sample));
@@ -185,6 +196,37 @@ DecodedAudio makeDrumPattern(double bpm, double seconds) {
     }
   }
   return stereoFromMono(mono);
+}
+
+}  // namespace
+
+DecodedAudio makeDrumPattern(double bpm, double seconds) {
+  checkSeconds(seconds);
+  checkTempo(bpm);
+  std::vector<float> mono(framesFor(seconds), 0.0f);
+  Noise noise(0x7ac7010u);
+  addPattern(mono, 0, mono.size(), bpm, 0, noise);
+  return normalised(mono);
+}
+
+long tempoStepBeat(double firstBpm, double stepSeconds) {
+  return static_cast<long>(std::ceil(stepSeconds * firstBpm / 60.0));
+}
+
+DecodedAudio makeTempoStep(double firstBpm, double secondBpm, double stepSeconds, double seconds) {
+  checkSeconds(seconds);
+  checkSeconds(stepSeconds);
+  checkTempo(firstBpm);
+  checkTempo(secondBpm);
+  std::vector<float> mono(framesFor(seconds), 0.0f);
+  Noise noise(0x7ac7010u);
+  // The beats before the step do not depend on the length, so that a longer
+  // piece starts with a shorter one.
+  const long switchBeat = tempoStepBeat(firstBpm, stepSeconds);
+  const auto switchFrame = static_cast<std::size_t>(std::llround(switchBeat * 60.0 * kRate / firstBpm));
+  addPattern(mono, 0, std::min(switchFrame, mono.size()), firstBpm, 0, noise);
+  addPattern(mono, switchFrame, mono.size(), secondBpm, switchBeat, noise);
+  return normalised(mono);
 }
 
 DecodedAudio makeTone(double hz, double seconds) {
@@ -237,7 +279,19 @@ DecodedAudio parseSource(const std::string& text, double seconds) {
     return makeSilence(seconds);
   }
   if (startsWith("synth:")) {
-    return makeDrumPattern(parseParameter(text, 6, 1.0, 1000.0, "the tempo (beats per minute)"), seconds);
+    const std::size_t slash = text.find('/');
+    if (slash == std::string::npos) {
+      return makeDrumPattern(parseParameter(text, 6, 1.0, 1000.0, "the tempo (beats per minute)"), seconds);
+    }
+    const std::size_t at = text.find('@', slash);
+    const double firstBpm = parseParameter(text, 6, 1.0, 1000.0, "the first tempo (beats per minute)", slash);
+    const double secondBpm =
+        parseParameter(text, slash + 1, 1.0, 1000.0, "the second tempo (beats per minute)", at);
+    const double stepSeconds =
+        at == std::string::npos
+            ? kDefaultTempoStepSeconds
+            : parseParameter(text, at + 1, 0.0, kMaxGeneratedSeconds, "the time of the step (seconds)");
+    return makeTempoStep(firstBpm, secondBpm, stepSeconds, seconds);
   }
   if (startsWith("tone:")) {
     return makeTone(parseParameter(text, 5, 1.0, 22000.0, "the frequency (Hz)"), seconds);

@@ -36,6 +36,23 @@ DecodedAudio loadAudioFile(const std::string& path);
 /// noise has a fixed seed: the same arguments give the same samples.
 DecodedAudio makeDrumPattern(double bpm, double seconds);
 
+/// When a tempo step comes unless its source names the time: half of the
+/// 30 s that `tactolo analyze` generates.
+constexpr double kDefaultTempoStepSeconds = 15.0;
+
+/// The drum pattern with one change of tempo, `seconds` long: at `firstBpm`
+/// (A) up to the first beat at or after `stepSeconds` (S), and at
+/// `secondBpm` (B) from that beat on, the count of beats (and with it the
+/// snare on 2 and 4) going on across the change. The beats fall at
+/// k x 60 / A seconds for k < K and at K x 60 / A + j x 60 / B from there,
+/// with K = ceil(S x A / 60) = tempoStepBeat(A, S), each rounded to the
+/// nearest frame as the pattern's are. The beats before the step do not
+/// depend on `seconds`.
+DecodedAudio makeTempoStep(double firstBpm, double secondBpm, double stepSeconds, double seconds);
+
+/// K of makeTempoStep: the number of the first beat at the second tempo.
+long tempoStepBeat(double firstBpm, double stepSeconds);
+
 /// A full-scale sine of `hz` Hz, `seconds` long, identical on both channels.
 DecodedAudio makeTone(double hz, double seconds);
 
@@ -50,11 +67,14 @@ DecodedAudio makeSilence(double seconds);
 constexpr double kMaxGeneratedSeconds = 600.0;
 
 /// Turns a source description into decoded audio:
-///   "silence", "synth:BPM", "tone:HZ", "clicks:MS" give generated signals
-///   of `seconds` seconds (0 to kMaxGeneratedSeconds); anything else is taken as the path of an audio
+///   "silence", "synth:BPM", "synth:BPM/BPM[@SECONDS]" (a tempo step at
+///   SECONDS, 15 when not given: makeTempoStep),
+///   "tone:HZ", "clicks:MS" give generated signals of `seconds` seconds (0 to
+///   kMaxGeneratedSeconds); anything else is taken as the path of an audio
 ///   file, decoded whole (`seconds` does not apply to files).
 /// Throws std::runtime_error with a one-line message for a malformed or
-/// out-of-range number (e.g. "synth:abc", "synth:0") and for unreadable files.
+/// out-of-range number (e.g. "synth:abc", "synth:0", "synth:120/") and for
+/// unreadable files.
 DecodedAudio parseSource(const std::string& text, double seconds);
 
 /// True when parseSource() generates `text` (it names no file), whether or

@@ -115,6 +115,11 @@ void TactoloMain::startButton_Click() {
   f.beatShape.setBorderColor(MainForm::kRed);
   f.startButton.setCaption("Start");
   capture.ChannelStop(v.RecordChannel);
+  if (v.Keeping) {
+    // Stopping ends keep mode, and with it the generated beats.
+    keepButton_Click();
+    generateTimer->setEnabled(false);
+  }
   if (v.SendVu) SendVuCheck_Click();
   f.VUpicture.cls();
 }

@@ -52,7 +52,8 @@ void TactoloMain::load() {
 void TactoloMain::dropLoadedParts() {
   // The timers and the stopwatch belong to the loaded window: a countdown
   // still running (the generator in keep mode) ends with it. The cycle and
-  // the tempo limit work on them, so they go first.
+  // the tempo control work on them, so they go first (the cycle first: it
+  // works on the tempo control).
   cycle_.reset();
   tempo_.reset();
   beatTimer.reset();
@@ -95,6 +96,16 @@ void TactoloMain::wireHandlers() {
   f.SendVuCheck.onClick = [this] { SendVuCheck_Click(); };
   f.ConfCombo.onClick = [this] { ConfCombo_Click(); };
   f.VUslider.onScroll = [this] { VUslider_Scroll(); };
+  f.freqOption.onClick = [this](int index) { freqOption_Click(index); };
+  f.senseSlider.onChange = [this] { senseSlider_Change(); };
+  f.correctionSlider.onChange = [this] { correctionSlider_Change(); };
+  f.subBandBox.onClick = [this] { subBandBox_Click(); };
+  f.subBandCheck.onClick = [this] { subBandCheck_Click(); };
+  f.subBandSlider.onChange = [this] { subBandSlider_Change(); };
+  f.keepButton.onClick = [this] { keepButton_Click(); };
+  f.syncButton.onClick = [this] { syncButton_Click(); };
+  f.speedOption.onClick = [this](int index) { speedOption_Click(index); };
+  f.bpmToleranceSlider.onScroll = [this] { bpmToleranceSlider_Scroll(); };
 }
 
 void TactoloMain::createTimers() {
@@ -121,6 +132,7 @@ void TactoloMain::createTimers() {
   startTimer = std::make_unique<Countdown>(clock, 1000);
   startTimer->onExpire = guarded(&TactoloMain::startTimer_Timer);
   generateTimer = std::make_unique<Countdown>(clock, 1000);
+  generateTimer->onExpire = guarded(&TactoloMain::generateTimer_Timer);
 }
 
 void TactoloMain::Form_Load() {
@@ -142,12 +154,16 @@ void TactoloMain::Form_Load() {
   vu.VuFullHeight = ToInt16(f.VUpicture.scaleHeightPx());
 
   // 6: the spectrum buffer, the methods' arrays and the start values.
+  tempo_ =
+      std::make_unique<TempoControl>(module_,
+                                     TempoControls{f.maxBpmCheck, f.maxBpmSlider, f.keepButton,
+                                                   f.bpmToleranceSlider, f.bpmLabel, f.beatShape},
+                                     TempoTimers{*maxBpmTimer, *generateTimer, *beatClearTimer, *stoppuhr});
   cycle_ = std::make_unique<DetectionCycle>(
       module_,
       CycleControls{f.startButton, f.methodBox, f.sendBeatCheck, f.maxBpmCheck, f.beatShape, f.bpmLabel,
                     f.VUpicture},
-      CycleTimers{*beatTimer, *beatClearTimer, *startTimer, *maxBpmTimer, *stoppuhr});
-  tempo_ = std::make_unique<TempoControl>(v, TempoControls{f.maxBpmCheck, f.maxBpmSlider}, *maxBpmTimer);
+      CycleTimers{*beatTimer, *beatClearTimer, *startTimer, *maxBpmTimer, *stoppuhr}, *tempo_);
   v.GainThresholdScale = 100.0;
   v.GainThresholdFloor = 1.0;
   v.GainFactor = 1.0;
@@ -178,6 +194,9 @@ void TactoloMain::Form_Load() {
   vu.config = VuConfiguration{};
   v.SendVu = false;
   v.VuGainFactor = 1.0;
+
+  // 10: the sub-band arrays for the chosen count.
+  ConfigureSubbands();
 
   // 11: the methods.
   f.methodBox.clear();
@@ -235,5 +254,17 @@ void TactoloMain::maxBpmCheck_Click() { tempo().maxBpmCheck_Click(); }
 void TactoloMain::maxBpmSlider_Change() { tempo().maxBpmSlider_Change(); }
 
 void TactoloMain::maxBpmTimer_Timer() { tempo().maxBpmTimer_Timer(); }
+
+void TactoloMain::keepButton_Click() { tempo().keepButton_Click(); }
+
+void TactoloMain::generateTimer_Timer() { tempo().generateTimer_Timer(); }
+
+void TactoloMain::syncButton_Click() { tempo().syncButton_Click(); }
+
+void TactoloMain::EmitManualBeat() { tempo().EmitManualBeat(); }
+
+void TactoloMain::speedOption_Click(int index) { tempo().speedOption_Click(index); }
+
+void TactoloMain::bpmToleranceSlider_Scroll() { tempo().bpmToleranceSlider_Scroll(); }
 
 }  // namespace tactolo

@@ -8,8 +8,11 @@
 //                                 the cycle's and the tempo limit's handlers
 //                                 hand over to tracking/
 //   mainwindow/audio_capture.cpp  devices, inputs, gain, start/stop, closing
+//   mainwindow/method_panels.cpp  the controls of the standard weight and
+//                                 frequency-selected methods
 //   tracking/detection_cycle.cpp  the 20 ms cycle, gates, indicator, levels
-//   tracking/tempo_control.cpp    maximum-tempo switch and slider
+//   tracking/tempo_control.cpp    maximum tempo, keep mode and the generator,
+//                                 speed, tolerance, sync
 //   mainwindow/vu_meter_handlers.cpp  the VU switch, configuration list and
 //                                 gain slider (the output itself is vu/)
 #pragma once
@@ -82,10 +85,28 @@ class TactoloMain {
   void beatClearTimer_Timer();
   void sendBeatCheck_Click();
 
-  // Tempo limit (tracking/tempo_control.h) ---------------------------------------
+  // Standard weight method panel (mainwindow/method_panels.cpp) -----------------
+  void freqOption_Click(int index);
+  void senseSlider_Change();
+  void correctionSlider_Change();
+
+  // Frequency-selected method panel (mainwindow/method_panels.cpp) ---------------
+  void subBandBox_Click();
+  void subBandCheck_Click();
+  void subBandSlider_Change();
+  /// Sizes the sub-band arrays for the chosen count, with the cycle paused.
+  void ConfigureSubbands();
+
+  // Tempo limit, keep mode and generator (tracking/tempo_control.h) ---------------
   void maxBpmCheck_Click();
   void maxBpmSlider_Change();
   void maxBpmTimer_Timer();
+  void keepButton_Click();
+  void generateTimer_Timer();
+  void syncButton_Click();
+  void EmitManualBeat();
+  void speedOption_Click(int index);
+  void bpmToleranceSlider_Scroll();
 
   // VU meter (vu/vu_meter.h) ----------------------------------------------------
   void SendVuCheck_Click();

@@ -16,6 +16,7 @@
 #include "module/host_services.h"
 #include "module/main_window_access.h"
 #include "module/vu_variables.h"
+#include "module/method_variables.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 
@@ -44,6 +45,11 @@ class PluginModule {
   /// states, the point being edited.
   VuVariables& vu() { return vu_; }
   const VuVariables& vu() const { return vu_; }
+  /// The detection methods' state of the loaded main window (all null while
+  /// it is not loaded); the detection cycle connects them when it is built
+  /// and disconnects them when it goes.
+  const MethodVariables& methods() const { return methods_; }
+  void connectMethods(MethodVariables methods) { methods_ = methods; }
 
   /// The main window as lower layers reach it; std::logic_error until the
   /// shell has connected its registry.
@@ -78,6 +84,7 @@ class PluginModule {
   HostServices host_;
   BeatVariables vars_;
   VuVariables vu_;
+  MethodVariables methods_;
   MainWindowAccess* mainWindow_ = nullptr;
   std::vector<std::string> loadedWindows_;
   std::vector<std::string> modalWindows_;

@@ -2,7 +2,9 @@
 
 #include <array>
 #include <span>
+#include <iterator>
 #include <stdexcept>
+#include <string>
 
 #include "module/plugin_module.h"
 #include "platform/names.h"
@@ -19,6 +21,33 @@ AutomationValue value(Int v) {
   return AutomationValue::ofInteger(static_cast<int64_t>(v));
 }
 
+/// An index outside an array's members; readState names the variable.
+struct NoSuchMember {
+  int members;
+};
+
+/// Member `index` of an array of which `count` members exist.
+std::size_t existing(std::optional<int32_t> index, int count) {
+  if (!index || *index >= count) throw NoSuchMember{count};
+  return static_cast<std::size_t>(*index);
+}
+
+/// An element of an array variable; the index must lie within the array.
+template <class Values>
+AutomationValue element(const Values& values, std::optional<int32_t> index) {
+  return value(values[existing(index, static_cast<int>(std::size(values)))]);
+}
+
+/// The methods' state exists while the main window is loaded.
+template <class Variables>
+const Variables& loaded(const Variables* variables) {
+  if (variables == nullptr) throw std::runtime_error("TactoloMain is not loaded");
+  return *variables;
+}
+const SimpleSoundEnergyVariables& simple(const PluginModule& m) { return loaded(m.methods().simple); }
+const StandardWeightVariables& standard(const PluginModule& m) { return loaded(m.methods().standard); }
+const FrequencySelectedVariables& frequency(const PluginModule& m) { return loaded(m.methods().frequency); }
+
 /// One readable variable. A plain variable's reader is called with no index;
 /// an indexed one (its key holds "()") with the index the name carried, and
 /// it refuses an index outside its array.
@@ -30,6 +59,24 @@ struct StateEntry {
 #define TACTOLO_BEAT_VARIABLE(member)                                                              \
   StateEntry {                                                                                     \
 #member, [](const PluginModule& m, std::optional <int32_t>) { return value(m.vars().member); } \
+  }
+
+// A variable of a method (`simple`, `standard`, `frequency`), held as a
+// member or read through the reader of that name.
+#define TACTOLO_METHOD_VARIABLE(method, member)                                                     \
+  StateEntry {                                                                                      \
+#member, [](const PluginModule& m, std::optional <int32_t>) { return value(method(m).member); } \
+  }
+#define TACTOLO_METHOD_READER(method, reader)                                                         \
+  StateEntry {                                                                                        \
+#reader, [](const PluginModule& m, std::optional <int32_t>) { return value(method(m).reader()); } \
+  }
+// An array of a method, named with its index: `SubbandWidth(3)`.
+#define TACTOLO_METHOD_ARRAY(method, name, values)                       \
+  StateEntry {                                                           \
+    name "()", [](const PluginModule& m, std::optional<int32_t> index) { \
+      return element(method(m).values, index);                     \
+    }                                                                    \
   }
 
 const std::array kStateTable{
@@ -60,20 +107,48 @@ const std::array kStateTable{
     TACTOLO_BEAT_VARIABLE(DoubleSpeed),
     TACTOLO_BEAT_VARIABLE(HalfSpeed),
     TACTOLO_BEAT_VARIABLE(SendGeneratedBeat),
+    // Simple sound energy.
+    TACTOLO_METHOD_VARIABLE(simple, SSEEnergy),
+    TACTOLO_METHOD_ARRAY(simple, "SSEHistory", SSEHistory),
+    TACTOLO_METHOD_VARIABLE(simple, SSEAverage),
+    TACTOLO_METHOD_VARIABLE(simple, SSEVariance),
+    TACTOLO_METHOD_VARIABLE(simple, SSEFactor),
+    TACTOLO_METHOD_VARIABLE(simple, SSEEnergyFloor),
+    // Standard weight method.
+    TACTOLO_METHOD_VARIABLE(standard, SWMBassHihatIndex),
+    TACTOLO_METHOD_VARIABLE(standard, SWMExponent),
+    TACTOLO_METHOD_VARIABLE(standard, SWMCorrectionFactor),
+    TACTOLO_METHOD_VARIABLE(standard, SWMWeight),
+    TACTOLO_METHOD_VARIABLE(standard, SWMBassEnergy),
+    TACTOLO_METHOD_VARIABLE(standard, SWMHihatEnergy),
+    TACTOLO_METHOD_VARIABLE(standard, SWMEnergy),
+    TACTOLO_METHOD_ARRAY(standard, "SWMLongHistory", SWMLongHistory),
+    TACTOLO_METHOD_VARIABLE(standard, SWMLongLength),
+    TACTOLO_METHOD_VARIABLE(standard, SWMLongSum),
+    TACTOLO_METHOD_ARRAY(standard, "SWMShortHistory", SWMShortHistory),
+    TACTOLO_METHOD_VARIABLE(standard, SWMShortLength),
+    TACTOLO_METHOD_VARIABLE(standard, SWMShortSum),
+    TACTOLO_METHOD_VARIABLE(standard, SWMLongThreshold),
+    TACTOLO_METHOD_VARIABLE(standard, SWMShortThreshold),
+    // Frequency-selected sound energy.
+    TACTOLO_METHOD_READER(frequency, FSSESubbandCount),
+    TACTOLO_METHOD_READER(frequency, FSSESubbandValue),
+    TACTOLO_METHOD_READER(frequency, FSSESubbandCheck),
+    TACTOLO_METHOD_READER(frequency, SubbandSlope),
+    TACTOLO_METHOD_READER(frequency, SubbandOffset),
+    TACTOLO_METHOD_READER(frequency, SubbandEnergyFloor),
+    TACTOLO_METHOD_ARRAY(frequency, "SubbandWidth", SubbandWidth()),
+    TACTOLO_METHOD_ARRAY(frequency, "SubbandEnergy", SubbandEnergy()),
+    TACTOLO_METHOD_ARRAY(frequency, "SubbandAverage", SubbandAverage()),
+    TACTOLO_METHOD_ARRAY(frequency, "SubbandVariance", SubbandVariance()),
+    TACTOLO_METHOD_ARRAY(frequency, "SubbandFactor", SubbandFactor()),
+    TACTOLO_METHOD_ARRAY(frequency, "SubbandRank", SubbandRank()),
 };
 
 #undef TACTOLO_BEAT_VARIABLE
-
-/// An index outside an array's members; readState names the variable.
-struct NoSuchMember {
-  int members;
-};
-
-/// Member `index` of an array of which `count` members exist.
-std::size_t existing(std::optional<int32_t> index, int count) {
-  if (!index || *index >= count) throw NoSuchMember{count};
-  return static_cast<std::size_t>(*index);
-}
+#undef TACTOLO_METHOD_VARIABLE
+#undef TACTOLO_METHOD_READER
+#undef TACTOLO_METHOD_ARRAY
 
 template <auto Member>
 AutomationValue readVu(const PluginModule& m, std::optional<int32_t>) {

@@ -209,6 +209,13 @@ void Slider::setValue(int32_t value) {
   if (onChange) onChange();
 }
 
+void Slider::setMax(int32_t max) {
+  if (max < min_) refuse();
+  max_ = max;
+  changed();
+  if (value_ > max_) setValue(max_);
+}
+
 void Slider::drag(int32_t value) {
   if (!enabled()) return;
   // Checked before anything is raised: a refused drag leaves no trace.

@@ -235,9 +235,12 @@ class Slider final : public Control {
   int32_t value() const { return value_; }
   /// Refuses values outside min..max; raises onChange only on a change.
   void setValue(int32_t value);
-  /// A user's drag to `value`: the slider moves there, then onScroll, then
-  /// onChange when the value changed (ignored while disabled; refused
-  /// outside the range).
+  /// A new maximum (refused below the minimum). A value above it moves down
+  /// to it, which raises onChange.
+  void setMax(int32_t max);
+  /// A user's drag to `value`: the slider takes the position, raises
+  /// onScroll (which reads the new position), then onChange when the value
+  /// changed (ignored while disabled; refused outside the range).
   void drag(int32_t value);
 
   int32_t largeChange = 1;

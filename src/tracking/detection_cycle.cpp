@@ -5,19 +5,19 @@
 #include "audio/capture_library.h"
 #include "module/beat_variables.h"
 #include "platform/numbers.h"
+#include "tracking/beat_output.h"
 #include "tracking/tempo.h"
 #include "vu/vu_meter.h"
 
 namespace tactolo {
 
-namespace {
-constexpr Color kDetectedBeatSent = Rgb(0, 230, 0);
-constexpr Color kDetectedBeatQuiet = Rgb(0, 150, 0);
-constexpr Color kBeatCleared = Rgb(30, 30, 30);
-}  // namespace
+DetectionCycle::DetectionCycle(PluginModule& module, CycleControls controls, CycleTimers timers,
+                               TempoControl& tempo)
+    : module_(module), controls_(controls), timers_(timers), tempo_(tempo), FftBuffer_(kSpectrumBins, 0.0f) {
+  module_.connectMethods({&methods.simple, &methods.standard, &methods.frequency});
+}
 
-DetectionCycle::DetectionCycle(PluginModule& module, CycleControls controls, CycleTimers timers)
-    : module_(module), controls_(controls), timers_(timers), FftBuffer_(kSpectrumBins, 0.0f) {}
+DetectionCycle::~DetectionCycle() { module_.connectMethods({}); }
 
 void DetectionCycle::DoTactolo() {
   BeatVariables& v = module_.vars();
@@ -51,23 +51,18 @@ void DetectionCycle::acceptDetectedBeat() {
   v.LastBeatTime = timers_.stoppuhr.elapsedMs();
   v.MeasuredBPM = MeasureBpm(v.LastBeatTime, v.PrevBeatTime);
 
-  if (v.Keeping) return;  // keep mode re-phases its generator instead
+  if (v.Keeping) {
+    // Keep mode shows the kept tempo; the beat may only pull the generator
+    // into phase.
+    tempo_.Rephase();
+    return;
+  }
 
-  if (v.SendBeat) sendBeatMessage();
+  if (v.SendBeat) SendBeatMessage(module_);
   if (controls_.maxBpmCheck.value() == 1) timers_.maxBpmTimer.setEnabled(true);
-  controls_.beatShape.setBackColor(v.SendBeat ? kDetectedBeatSent : kDetectedBeatQuiet);
+  controls_.beatShape.setBackColor(kDetectedBeatColors.of(v.SendBeat));
   timers_.beatClearTimer.setEnabled(true);
   controls_.bpmLabel.setCaption(std::to_string(v.MeasuredBPM));
-}
-
-void DetectionCycle::sendBeatMessage() {
-  // A beat the host refuses is lost, but the cycle must go on: the failure is
-  // reported and the indicator and tempo still follow the music.
-  try {
-    module_.PluginHelper().SendMessage(BeatMessageCode, 1, 0);
-  } catch (const HostError& e) {
-    module_.reportEventError(e.what());
-  }
 }
 
 void DetectionCycle::readLevels() {

@@ -4,7 +4,8 @@
 // The cycle is built when the main window loads, from the window's controls
 // and timers it works on, and dropped when the window unloads. The window's
 // handlers (`beatTimer_Timer`, `beatClearTimer_Timer`, `sendBeatCheck_Click`)
-// call it.
+// call it. In keep mode an accepted beat goes to the tempo control's
+// re-phase step instead of being shown.
 #pragma once
 
 #include <vector>
@@ -13,6 +14,7 @@
 #include "platform/control_model.h"
 #include "platform/timers.h"
 #include "tracking/detection_methods.h"
+#include "tracking/tempo_control.h"
 
 namespace tactolo {
 
@@ -38,8 +40,12 @@ struct CycleTimers {
 
 class DetectionCycle {
  public:
-  /// Allocates the spectrum buffer; the methods start with empty histories.
-  DetectionCycle(PluginModule& module, CycleControls controls, CycleTimers timers);
+  /// Allocates the spectrum buffer; the methods start with empty histories
+  /// and are connected to the module's state until the cycle goes.
+  DetectionCycle(PluginModule& module, CycleControls controls, CycleTimers timers, TempoControl& tempo);
+  ~DetectionCycle();
+  DetectionCycle(const DetectionCycle&) = delete;
+  DetectionCycle& operator=(const DetectionCycle&) = delete;
 
   /// One tick. Reads the spectrum into FftBuffer (a failed read ends the
   /// capture quietly), runs the selected method, accepts its beat when no
@@ -56,13 +62,12 @@ class DetectionCycle {
 
  private:
   void acceptDetectedBeat();
-  /// Sends the beat message through the host; a refusal is an event error.
-  void sendBeatMessage();
   void readLevels();
 
   PluginModule& module_;
   CycleControls controls_;
   CycleTimers timers_;
+  TempoControl& tempo_;
   std::vector<float> FftBuffer_;
 };
 

@@ -7,7 +7,9 @@
 #pragma once
 
 #include "module/beat_variables.h"
+#include "tracking/frequency_selected_sound_energy.h"
 #include "tracking/simple_sound_energy.h"
+#include "tracking/standard_weight_method.h"
 
 namespace tactolo {
 
@@ -20,12 +22,14 @@ enum MethodPosition : int {
 
 /// The methods' state, allocated when the main window loads.
 struct DetectionMethods {
-  /// Runs the method at `position` on one tick's 1024 spectrum magnitudes;
-  /// true for a beat. A position without a method (no selection, or one
-  /// whose method is not built yet) reports no beat. Allocates nothing.
+  /// Runs the method at `position` on one tick's 1024 spectrum magnitudes
+  /// with the gain numbers of `vars`; true for a beat. A position without a
+  /// method (no selection) reports no beat. Allocates nothing.
   bool run(int position, const float* spectrum, const BeatVariables& vars);
 
+  StandardWeightMethod standard;
   SimpleSoundEnergy simple;
+  FrequencySelectedSoundEnergy frequency;
 };
 
 }  // namespace tactolo

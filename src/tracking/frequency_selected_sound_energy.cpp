@@ -189,15 +189,6 @@ void FrequencySelectedSoundEnergy::rankByVariance() {
   for (int r = 0; r < n; ++r) rank_[r] = ranking_[r].second;
 }
 
-double FrequencySelectedSoundEnergy::SubbandHistory(int age, int subband) const {
-  if (age < 0 || age >= kHistoryLength || subband < 0 || subband >= subbandCount_) {
-    throw std::out_of_range("no sub-band history entry " + std::to_string(age) + ", " +
-                            std::to_string(subband));
-  }
-  const int row = (newestRow_ + age) % kHistoryLength;
-  return history_[static_cast<std::size_t>(row) * subbandCount_ + subband];
-}
-
 void FrequencySelectedSoundEnergy::chooseSubbandCount(int listPosition) {
   if (listPosition < 0 || listPosition >= static_cast<int>(kSubbandCounts.size())) {
     throw std::out_of_range("no sub-band count at list position " + std::to_string(listPosition));

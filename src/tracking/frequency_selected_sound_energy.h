@@ -16,20 +16,18 @@
 
 #include <array>
 #include <cstdint>
-#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "module/method_variables.h"
+
 namespace tactolo {
 
-class FrequencySelectedSoundEnergy {
+class FrequencySelectedSoundEnergy : public FrequencySelectedVariables {
  public:
-  static constexpr int kHistoryLength = 43;
-  static constexpr double kEnergyFloor = 0.00001;
   /// The sub-band counts offered, in list order.
   static constexpr std::array<int16_t, 6> kSubbandCounts{8, 16, 32, 64, 128, 256};
-  static constexpr int kMaxSubbands = 256;
 
   /// 64 sub-bands, 32 of them in the slider, ranked selection off; the arrays
   /// are made here for every count, so that no later call allocates.
@@ -58,46 +56,10 @@ class FrequencySelectedSoundEnergy {
   std::string midLabelText() const;
   std::string maxLabelText() const;
 
-  int16_t FSSESubbandCount() const { return subbandCount_; }
-  int16_t FSSESubbandValue() const { return subbandValue_; }
-  bool FSSESubbandCheck() const { return subbandCheck_; }
-  double SubbandSlope() const { return slope_; }
-  double SubbandOffset() const { return offset_; }
-  double SubbandEnergyFloor() const { return kEnergyFloor; }
-
-  std::span<const int16_t> SubbandWidth() const { return width_; }
-  std::span<const double> SubbandEnergy() const { return energy_; }
-  std::span<const double> SubbandAverage() const { return average_; }
-  std::span<const double> SubbandVariance() const { return variance_; }
-  std::span<const double> SubbandFactor() const { return factor_; }
-  /// Sub-band numbers by falling variance; rebuilt on each tick with the
-  /// ranked selection on.
-  std::span<const int16_t> SubbandRank() const { return rank_; }
-  /// Energy of sub-band `subband` `age` ticks before the newest (age 0 is
-  /// the newest, 42 the oldest).
-  double SubbandHistory(int age, int subband) const;
-
  private:
   bool exceedsThreshold(int subband) const { return average_[subband] * factor_[subband] < energy_[subband]; }
   void rankByVariance();
 
-  int16_t subbandCount_ = 64;
-  int16_t subbandValue_ = 32;
-  bool subbandCheck_ = false;
-  double slope_ = 0.44444444444444;
-  double offset_ = 1.55555555555555;
-
-  std::vector<int16_t> width_;
-  std::vector<double> energy_;
-  // Row r holds the energies of one tick for all sub-bands; the rows form a
-  // ring whose newest row is newestRow_, so a tick replaces the oldest row
-  // instead of moving 42 rows.
-  std::vector<double> history_;
-  int newestRow_ = 0;
-  std::vector<double> average_;
-  std::vector<double> variance_;
-  std::vector<double> factor_;
-  std::vector<int16_t> rank_;
   std::vector<std::pair<double, int16_t>> ranking_;  // scratch of rankByVariance
 };
 

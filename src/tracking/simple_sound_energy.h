@@ -7,25 +7,15 @@
 // whose energy exceeds that threshold.
 #pragma once
 
-#include <array>
+#include "module/method_variables.h"
 
 namespace tactolo {
 
-class SimpleSoundEnergy {
+class SimpleSoundEnergy : public SimpleSoundEnergyVariables {
  public:
-  static constexpr int kHistoryLength = 43;
-  static constexpr double kEnergyFloor = 0.001;
-
   /// Runs one tick on 1024 spectrum magnitudes (bin 1023 is not used) with the
   /// gain factor of the gain slider; true for a beat. Allocates nothing.
   bool run(const float* spectrum, double gainFactor);
-
-  double SSEEnergy = 0.0;
-  std::array<double, kHistoryLength> SSEHistory{};  // index 0 is the newest
-  double SSEAverage = 0.0;
-  double SSEVariance = 0.0;
-  double SSEFactor = 0.0;
-  double SSEEnergyFloor = kEnergyFloor;
 };
 
 }  // namespace tactolo

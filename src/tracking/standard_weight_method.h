@@ -12,18 +12,12 @@
 // one subtraction and one addition per tick.
 #pragma once
 
-#include <array>
-#include <cstdint>
+#include "module/method_variables.h"
 
 namespace tactolo {
 
-class StandardWeightMethod {
+class StandardWeightMethod : public StandardWeightVariables {
  public:
-  /// Values of SWMBassHihatIndex.
-  static constexpr int16_t kBass = 0;
-  static constexpr int16_t kHihat = 1;
-  static constexpr int16_t kBassAndHihat = 2;
-
   static constexpr int kBassFirstBin = 4;
   static constexpr int kBassLastBin = 7;
   static constexpr int kHihatFirstBin = 233;
@@ -43,23 +37,6 @@ class StandardWeightMethod {
   /// (200..2000): the value / 100 rounded to the nearest integer, halves to
   /// even (250 gives 2, 350 gives 4).
   void setCorrection(int sliderValue);
-
-  static constexpr int16_t SWMWeight = 6;
-  static constexpr int16_t SWMLongLength = 200;
-  static constexpr int16_t SWMShortLength = 50;
-
-  int16_t SWMBassHihatIndex = kBass;
-  double SWMExponent = 3.0;
-  int16_t SWMCorrectionFactor = 4;
-  double SWMBassEnergy = 0.0;                          // mean of the bass bins
-  double SWMHihatEnergy = 0.0;                         // mean of the hi-hat bins times the correction factor
-  double SWMEnergy = 0.0;                              // the value of the latest tick
-  std::array<double, SWMLongLength> SWMLongHistory{};  // index 0 the oldest, the last the newest
-  double SWMLongSum = 0.0;                             // running sum of SWMLongHistory
-  std::array<double, SWMShortLength> SWMShortHistory{};  // index 0 the oldest, the last the newest
-  double SWMShortSum = 0.0;                              // running sum of SWMShortHistory
-  double SWMLongThreshold = 1.0;
-  double SWMShortThreshold = 1.0;
 };
 
 }  // namespace tactolo

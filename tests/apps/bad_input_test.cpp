@@ -66,8 +66,8 @@ class BadInputTest : public FolderTest {
   /// `tactolo analyze` of a file, given at most a minute: whatever the
   /// file claims, that is far more than it needs.
   static CommandRun analyze(const std::string& path, const std::string& options = "") {
-    return runShell("timeout 60 " + std::string(TACTOLO_BINARY) + " analyze " + shellQuoted(path) + " " +
-                    options);
+    return runShell("timeout 60 " + std::string(TACTOLO_BINARY) + " analyze " + shellQuoted(path) +
+                    " --method 1 " + options);
   }
 };
 
@@ -131,13 +131,13 @@ TEST_F(BadInputTest, StandardInputCarriesAWavOrFlacStream) {
   const std::string tactolo = TACTOLO_BINARY;
   for (const std::string& path : {wav, flac, at48k}) {
     SCOPED_TRACE(path);
-    const CommandRun direct = runTactolo("analyze " + shellQuoted(path) + " --json");
+    const CommandRun direct = runTactolo("analyze " + shellQuoted(path) + " --method 1 --json");
     ASSERT_EQ(direct.status, 0) << direct.err;
-    ASSERT_FALSE(beatTimes(runTactolo("analyze " + shellQuoted(path)).out).empty());
+    ASSERT_FALSE(beatTimes(runTactolo("analyze " + shellQuoted(path) + " --method 1").out).empty());
     // Through a pipe (read once, front to back) and redirected from the file.
     for (const std::string& line :
-         {"cat " + shellQuoted(path) + " | timeout 60 " + tactolo + " analyze - --json",
-          "timeout 60 " + tactolo + " analyze - --json < " + shellQuoted(path)}) {
+         {"cat " + shellQuoted(path) + " | timeout 60 " + tactolo + " analyze - --method 1 --json",
+          "timeout 60 " + tactolo + " analyze - --method 1 --json < " + shellQuoted(path)}) {
       const CommandRun run = runShell(line);
       EXPECT_EQ(run.status, 0) << line << ": " << run.err;
       EXPECT_EQ(run.err, "") << line;

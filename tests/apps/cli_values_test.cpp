@@ -33,5 +33,45 @@ TEST(OptionValue, AnythingElseIsRefusedNamingOptionRangeAndValue) {
   }
 }
 
+TEST(OptionMilliseconds, SecondsWithUpToThreeDecimalsGiveMilliseconds) {
+  EXPECT_EQ(parseOptionMilliseconds("--keep-at", "0", 100), 0);
+  EXPECT_EQ(parseOptionMilliseconds("--keep-at", "8", 100), 8000);
+  EXPECT_EQ(parseOptionMilliseconds("--keep-at", "8.5", 100), 8500);
+  EXPECT_EQ(parseOptionMilliseconds("--keep-at", "8.05", 100), 8050);
+  EXPECT_EQ(parseOptionMilliseconds("--keep-at", "08.125", 100), 8125);
+  EXPECT_EQ(parseOptionMilliseconds("--keep-at", "100.000", 100), 100000);
+  for (const std::string text : {"", ".", "8.", ".5", "8.1234", "-1", "+1", "1e3", "8,5", " 8", "8 ",
+                                 "100.001", "101", "0x10", "8.5.1", "99999999999999999999"}) {
+    EXPECT_THROW(parseOptionMilliseconds("--keep-at", text, 100), OptionValueError) << text;
+  }
+  try {
+    parseOptionMilliseconds("--keep-at", "1e3", 86400);
+    ADD_FAILURE() << "taken";
+  } catch (const OptionValueError& error) {
+    EXPECT_STREQ(error.what(), "--keep-at: must be seconds from 0 to 86400 (at most 3 decimals), not '1e3'");
+  }
+}
+
+TEST(OptionChoice, OnlyTheWordsAsWrittenGiveTheirPosition) {
+  EXPECT_EQ(parseOptionChoice("--band", "bass", {"bass", "hihat", "both"}), 0u);
+  EXPECT_EQ(parseOptionChoice("--band", "both", {"bass", "hihat", "both"}), 2u);
+  EXPECT_EQ(parseOptionChoice("--subbands", "256", {"8", "16", "32", "64", "128", "256"}), 5u);
+  for (const std::string text : {"", "Bass", "bass ", "016", "16.0", "+16", "12"}) {
+    EXPECT_THROW(parseOptionChoice("--subbands", text, {"8", "16", "bass"}), OptionValueError) << text;
+  }
+  try {
+    parseOptionChoice("--band", "low\t", {"bass", "hihat", "both"});
+    ADD_FAILURE() << "taken";
+  } catch (const OptionValueError& error) {
+    EXPECT_STREQ(error.what(), "--band: must be bass, hihat or both, not 'low\\t'");
+  }
+  try {
+    parseOptionChoice("--speed", "3", {"1", "2"});
+    ADD_FAILURE() << "taken";
+  } catch (const OptionValueError& error) {
+    EXPECT_STREQ(error.what(), "--speed: must be 1 or 2, not '3'");
+  }
+}
+
 }  // namespace
 }  // namespace tactolo::app

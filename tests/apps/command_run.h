@@ -88,6 +88,8 @@ inline bool writeSound(const std::filesystem::path& path, const std::vector<floa
 
 /// Clicks every 500 ms over a quiet hiss (which leaves an encoder little to
 /// pack), `seconds` long, mono at 44100 Hz.
+/// Broadband clicks every half second: the simple sound-energy method
+/// (`--method 1`), which listens to the whole spectrum, hears them.
 inline std::vector<float> clickTrack(double seconds) {
   std::vector<float> mono(static_cast<std::size_t>(seconds * 44100));
   for (std::size_t i = 0; i < mono.size(); ++i) {
@@ -96,13 +98,14 @@ inline std::vector<float> clickTrack(double seconds) {
   return mono;
 }
 
-/// Beat lines of `tactolo analyze`: the times in seconds.
+/// Beat lines of `tactolo analyze` (time, tempo, kind): the times in seconds.
 inline std::vector<double> beatTimes(const std::string& out) {
   std::vector<double> times;
   std::istringstream lines(out);
   double time = 0.0;
   int bpm = 0;
-  while (lines >> time >> bpm) times.push_back(time);
+  std::string kind;
+  while (lines >> time >> bpm >> kind) times.push_back(time);
   return times;
 }
 

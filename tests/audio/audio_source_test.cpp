@@ -166,6 +166,39 @@ TEST(DrumPattern, KickPeaksComeEveryBeatAndSnaresOnTwoAndFour) {
   }
 }
 
+TEST(TempoStep, KicksChangeTheirIntervalAtTheFirstBeatAfterTheStepTime) {
+  // 120 BPM up to the first beat at or after 4.2 s (K = ceil(4.2 x 2) = 9,
+  // at 4.5 s), 150 BPM (400 ms) from there on.
+  EXPECT_EQ(tempoStepBeat(120, 4.2), 9);
+  EXPECT_EQ(tempoStepBeat(120, 4.0), 8);
+  EXPECT_EQ(tempoStepBeat(70, 15.0), 18);
+  const DecodedAudio audio = makeTempoStep(120, 150, 4.2, 8.0);
+  ASSERT_EQ(audio.frameCount(), 8u * 44100u);
+  const Bands bands = bandsOf(audio);
+  const auto kicks = peaks(bands.low);
+  ASSERT_GE(kicks.size(), 15u);
+  const auto beatTimeMs = [](long beat) { return beat < 9 ? 500.0 * beat : 4500.0 + 400.0 * (beat - 9); };
+  // A window's peak comes a little after its beat (less than 100 ms): the
+  // first kick found tells which beat it is and how late peaks come.
+  const long first = static_cast<long>(bands.endMs[kicks[0]] / 500.0);
+  const double lag = bands.endMs[kicks[0]] - beatTimeMs(first);
+  double quietestSnare = 1e9, loudestOther = 0;
+  for (std::size_t i = 0; i < kicks.size(); ++i) {
+    const long beat = first + static_cast<long>(i);
+    EXPECT_NEAR(bands.endMs[kicks[i]] - lag, beatTimeMs(beat), 10.0) << beat;
+    // The count of beats goes on across the step: snares on the odd beats.
+    double& side = beat % 2 == 1 ? quietestSnare : loudestOther;
+    side = beat % 2 == 1 ? std::min(side, bands.high[kicks[i]]) : std::max(side, bands.high[kicks[i]]);
+  }
+  EXPECT_GT(quietestSnare, 10 * loudestOther);
+}
+
+TEST(TempoStep, BeforeTheStepItIsThePatternAtTheFirstTempo) {
+  EXPECT_EQ(makeTempoStep(120, 150, 20.0, 3.0).samples, makeDrumPattern(120, 3.0).samples);
+  EXPECT_EQ(makeTempoStep(100, 100, 0.0, 3.0).samples, makeDrumPattern(100, 3.0).samples);
+  EXPECT_NE(makeTempoStep(120, 150, 1.0, 3.0).samples, makeDrumPattern(120, 3.0).samples);
+}
+
 TEST(DrumPattern, IsDeterministicAndWithinFullScale) {
   const DecodedAudio a = makeDrumPattern(174, 3.0);
   EXPECT_EQ(a.samples, makeDrumPattern(174, 3.0).samples);
@@ -205,11 +238,16 @@ TEST(ParseSource, NamesTurnIntoTheGenerators) {
   EXPECT_EQ(parseSource("synth:120", 2).samples, makeDrumPattern(120, 2).samples);
   EXPECT_EQ(parseSource("tone:440.5", 1).samples, makeTone(440.5, 1).samples);
   EXPECT_EQ(parseSource("clicks:250", 1).samples, makeClicks(250, 1).samples);
+  EXPECT_EQ(parseSource("synth:120/140@2.5", 4).samples, makeTempoStep(120, 140, 2.5, 4).samples);
+  EXPECT_EQ(parseSource("synth:90/70", 20).samples, makeTempoStep(90, 70, 15, 20).samples);
+  EXPECT_TRUE(isGeneratedSource("synth:90/70"));
 }
 
 TEST(ParseSource, BadNumbersThrowQuotingTheSource) {
-  for (const char* bad : {"synth:abc", "synth:0", "synth:", "synth:120bpm", "tone:-5", "tone:30000",
-                          "clicks:2", "clicks:nan"}) {
+  for (const char* bad :
+       {"synth:abc", "synth:0", "synth:", "synth:120bpm", "tone:-5", "tone:30000", "clicks:2", "clicks:nan",
+        "synth:120/", "synth:/140", "synth:120/140@", "synth:120/140@-1", "synth:120/140@601", "synth:120@4",
+        "synth:120/140/160", "synth:120/0"}) {
     SCOPED_TRACE(bad);
     try {
       parseSource(bad, 1.0);

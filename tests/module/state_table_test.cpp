@@ -56,7 +56,8 @@ TEST_F(StateTableTest, VariablesReadWithTheirTypeUnderTheirOwnSpelling) {
 }
 
 TEST_F(StateTableTest, UnknownNamesAndIndexesOnPlainVariablesAreRefused) {
-  for (const char* name : {"NoSuchThing", "Recording(1)", "Recording.", "", "SWMExponent"}) {
+  for (const char* name :
+       {"NoSuchThing", "Recording(1)", "Recording.", "", "SWMExponent(0)", "SWMLongHistory"}) {
     try {
       readState(module, name);
       ADD_FAILURE() << name << " was read";
@@ -111,6 +112,46 @@ TEST_F(StateTableTest, MembersBeyondAnArrayAreRefusedNamingTheMembersThereAre) {
   EXPECT_EQ(refusal("VuName(1)"), "unknown state VuName(1)");
   EXPECT_EQ(refusal("LeftPoints(1)"), "unknown state LeftPoints(1)");
   EXPECT_EQ(refusal("LeftPoints(1).Purple"), "unknown state LeftPoints(1).Purple");
+}
+
+TEST_F(StateTableTest, MethodVariablesAreReadOnlyWhileTheMethodsExist) {
+  for (const char* name : {"SWMExponent", "SSEHistory(0)", "FSSESubbandCount", "SubbandWidth(3)"}) {
+    try {
+      readState(module, name);
+      ADD_FAILURE() << name << " was read";
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(std::string(e.what()), "TactoloMain is not loaded") << name;
+    }
+  }
+
+  SimpleSoundEnergyVariables simple;
+  StandardWeightVariables standard;
+  simple.SSEHistory[42] = 0.25;
+  standard.SWMExponent = 5.0;
+  standard.SWMCorrectionFactor = 11;
+  standard.SWMLongHistory[199] = 2.5;
+  module.connectMethods({&simple, &standard, nullptr});
+
+  const StateReading exponent = readState(module, "swmexponent");
+  EXPECT_EQ(exponent.name, "SWMExponent");
+  EXPECT_EQ(exponent.value.kind, AutomationValue::Kind::Real);
+  EXPECT_DOUBLE_EQ(exponent.value.real, 5.0);
+  EXPECT_EQ(readState(module, "SWMCorrectionFactor").value.integer, 11);
+  EXPECT_EQ(readState(module, "SWMWeight").value.integer, 6);
+  const StateReading newest = readState(module, "swmlonghistory(199)");
+  EXPECT_EQ(newest.name, "SWMLongHistory(199)");
+  EXPECT_DOUBLE_EQ(newest.value.real, 2.5);
+  EXPECT_DOUBLE_EQ(readState(module, "SSEHistory(42)").value.real, 0.25);
+
+  for (const char* name : {"SWMLongHistory(200)", "SWMShortHistory(50)", "SSEHistory(43)"}) {
+    EXPECT_THROW(readState(module, name), std::runtime_error) << name;
+  }
+  try {
+    readState(module, "SWMShortHistory(50)");
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), "SWMShortHistory(50) does not exist: SWMShortHistory has members 0 to 49");
+  }
+  EXPECT_THROW(readState(module, "FSSESubbandValue"), std::runtime_error);
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ TEST(ControlModel, CheckBoxAndSliderRaiseOnlyOnChange) {
   auto& slider = form.add<Slider>("sldGain", -1, nullptr, {}, 0, 100, 50);
   std::string events;
   check.onClick = [&] { events += 'k' + std::to_string(check.value()); };
-  slider.onScroll = [&] { events += 's'; };
+  slider.onScroll = [&] { events += 's' + std::to_string(slider.value()); };
   slider.onChange = [&] { events += 'c' + std::to_string(slider.value()); };
   check.setValue(2);
   check.setValue(2);
@@ -45,7 +45,9 @@ TEST(ControlModel, CheckBoxAndSliderRaiseOnlyOnChange) {
   EXPECT_THROW(slider.drag(101), ControlError);
   slider.setEnabled(false);
   slider.drag(10);
-  EXPECT_EQ(events, "k2k0sc70s");
+  // The scroll handler reads the new position; a drag to where the slider
+  // stands scrolls without a change.
+  EXPECT_EQ(events, "k2k0s70c70s70");
   EXPECT_EQ(slider.value(), 70);
 }
 
@@ -79,6 +81,21 @@ TEST(ControlModel, TheStandardPaletteKnowsTheButtonFace) {
   EXPECT_EQ(StandardSystemColors().systemColor(kButtonFace & 0xFFFFFFu), Rgb(240, 240, 240));
   EXPECT_EQ(StandardSystemColors().systemColor(5), Rgb(255, 255, 255));  // window background
   EXPECT_EQ(StandardSystemColors().systemColor(1000), Rgb(0, 0, 0));
+}
+
+TEST(ControlModel, ALowerSliderMaximumPullsTheValueDown) {
+  Form form("frmMain", {});
+  auto& slider = form.add<Slider>("sldBands", -1, nullptr, {}, 1, 64, 32);
+  std::string events;
+  slider.onChange = [&] { events += 'c' + std::to_string(slider.value()); };
+  slider.setMax(256);
+  EXPECT_EQ(slider.value(), 32);
+  slider.setMax(8);
+  EXPECT_EQ(slider.max(), 8);
+  EXPECT_EQ(slider.value(), 8);
+  EXPECT_THROW(slider.setMax(0), ControlError);
+  EXPECT_THROW(slider.setValue(9), ControlError);
+  EXPECT_EQ(events, "c8");
 }
 
 TEST(ControlModel, OptionGroupIsExclusive) {
