@@ -123,15 +123,6 @@ std::unique_ptr<PulseServer> PulseServer::start(std::string& why, const std::str
   return server;
 }
 
-void PulseServerTest::SetUp() {
-  std::string why;
-  server = PulseServer::start(why, serverFolder);
-  if (server == nullptr) {
-    if (pulseRequired()) FAIL() << "no sound server for the test: " << why;
-    GTEST_SKIP() << "no sound server: " << why;
-  }
-}
-
 PulseServer::~PulseServer() {
   // The script stops the server by its PID once its input closes.
   if (toScript_ >= 0) close(toScript_);

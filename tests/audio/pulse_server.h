@@ -65,7 +65,16 @@ bool pulseRequired();
 /// goes on only when `server` is there.
 class PulseServerTest : public ::testing::Test {
  protected:
-  void SetUp() override;
+  // Inline, so that programs that are not tests (the live benchmark) can
+  // use the server without linking GoogleTest.
+  void SetUp() override {
+    std::string why;
+    server = PulseServer::start(why, serverFolder);
+    if (server == nullptr) {
+      if (pulseRequired()) FAIL() << "no sound server for the test: " << why;
+      GTEST_SKIP() << "no sound server: " << why;
+    }
+  }
 
   std::string serverFolder;
   std::unique_ptr<PulseServer> server;
