@@ -9,6 +9,7 @@
 
 #include "analyze.h"
 #include "cli_values.h"
+#include "live.h"
 #include "output.h"
 #include "plugin_library.h"
 #include "script_runner.h"
@@ -211,6 +212,8 @@ int main(int argc, char** argv) {
       ->add_option("FILE", scriptFile, "Script file, or - for standard input (see docs/scripting.md)")
       ->required();
 
+  tactolo::app::LiveCommand live(app);
+
   try {
     app.parse(argc, argv);
     using tactolo::app::parseOptionValue;
@@ -226,6 +229,7 @@ int main(int argc, char** argv) {
       analyze.vuGain = static_cast<int>(*parseOptionValue("--vu-gain", vuGain, 0, 100));
     readMethodOptions(*analyzeCommand, {method, band, sensitivity, correction, subbands, ranked, keepAt},
                       analyze);
+    if (live.chosen()) live.takeValues();
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
@@ -239,15 +243,16 @@ int main(int argc, char** argv) {
   }
 
   // A closed pipe or a full disk on standard output is reported, not passed
-  // over; a script's transcript goes out line by line as it runs.
+  // over; a script's transcript and live beats go out line by line.
   tactolo::app::ignoreBrokenPipes();
   tactolo::app::CheckedOutput output(/*lineBuffered=*/static_cast<bool>(*scriptCommand) ||
-                                     static_cast<bool>(*vuconfCheck));
+                                     static_cast<bool>(*vuconfCheck) || live.chosen());
   std::ostream out(&output);
   int status = kBadInput;
   if (*analyzeCommand) status = runAnalyze(analyze, out);
   if (*scriptCommand) status = runScriptFile(scriptFile, out);
   if (*vuconfCheck) status = runVuconfCheck(vuconfFiles, out);
+  if (live.chosen()) status = live.run(out, std::cerr);
   if (!output.finish()) {
     printError(output.errorMessage());
     return kOutputFailed;

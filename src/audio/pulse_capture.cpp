@@ -6,6 +6,7 @@
 #include <array>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 #include "audio/frame_ring.h"
 #include "audio/input_gain.h"
@@ -86,6 +87,30 @@ int32_t captureErrorOfPulse(int pulseError, bool connected) {
       return kErrorNoServer;
     default:
       return kErrorBusy;
+  }
+}
+
+std::string captureErrorMeaning(int32_t code) {
+  switch (code) {
+    case kErrorNoServer:
+      return "no sound server: none runs, it did not answer within " +
+             std::to_string(kServerTimeoutMs / 1000) + " s, or it went away";
+    case kErrorHandle:
+      return "not started: the capture asked for is not the one running";
+    case kErrorFormat:
+      return "format refused: the capture is 44100 Hz, 2 channels, 32-bit float";
+    case kErrorInit:
+      return "no recording device is open (the device list is empty, or none was chosen)";
+    case kErrorAlready:
+      return "already capturing, or a device is already open";
+    case kErrorDevice:
+      return "no such device: the source was unplugged or removed, or has no available port";
+    case kErrorNotAvailable:
+      return "no such input, or a data request the back-end does not serve";
+    case kErrorBusy:
+      return "the device refused the capture (busy, or access denied)";
+    default:
+      return "unknown error";
   }
 }
 

@@ -24,13 +24,21 @@ namespace tactolo {
 /// server that does not answer in time counts as no server.
 constexpr int kServerTimeoutMs = 2000;
 /// Capture fragment: the newest audio reaches the ring in pieces of about
-/// this length, in microseconds.
-constexpr int kCaptureFragmentUs = 5000;
+/// this length, in microseconds. The detection cycle reads the ring once per
+/// 20 ms tick, so one piece per tick is all it can use: smaller pieces wake
+/// libpulse's thread more often for nothing (at 5 ms the capture costs about
+/// twice the CPU), larger ones make the newest audio older when it is read.
+constexpr int kCaptureFragmentUs = 20000;
 
 /// ErrorGetCode's code for a failed libpulse call: `pulseError` is the
 /// context's error number (PA_ERR_...), `connected` whether the context was
 /// still connected to the server afterwards.
 int32_t captureErrorOfPulse(int pulseError, bool connected);
+
+/// What an ErrorGetCode() code of this back-end means, in a few words for
+/// users ("no sound server: none runs, it did not answer within 2 s, or it
+/// went away"); "unknown error" for a code it never reports.
+std::string captureErrorMeaning(int32_t code);
 
 /// CaptureLibrary over the sound server.
 ///

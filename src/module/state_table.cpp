@@ -1,8 +1,8 @@
 #include "module/state_table.h"
 
 #include <array>
-#include <span>
 #include <iterator>
+#include <span>
 #include <stdexcept>
 #include <string>
 
@@ -72,11 +72,10 @@ struct StateEntry {
 #reader, [](const PluginModule& m, std::optional <int32_t>) { return value(method(m).reader()); } \
   }
 // An array of a method, named with its index: `SubbandWidth(3)`.
-#define TACTOLO_METHOD_ARRAY(method, name, values)                       \
-  StateEntry {                                                           \
-    name "()", [](const PluginModule& m, std::optional<int32_t> index) { \
-      return element(method(m).values, index);                     \
-    }                                                                    \
+#define TACTOLO_METHOD_ARRAY(method, name, values)                                                           \
+  StateEntry {                                                                                               \
+    name "()",                                                                                               \
+        [](const PluginModule& m, std::optional<int32_t> index) { return element(method(m).values, index); } \
   }
 
 const std::array kStateTable{

@@ -68,15 +68,11 @@ TEST(PulseCaptureWithoutServer, InputGainIsBoundedAndKeptInDecibels) {
   EXPECT_EQ(capture.inputGainDb(), 12.5);
 }
 
-class PulseCaptureTest : public ::testing::Test {
+class PulseCaptureTest : public PulseServerTest {
  protected:
   void SetUp() override {
-    std::string why;
-    server = PulseServer::start(why);
-    if (server == nullptr) {
-      if (pulseRequired()) FAIL() << "no sound server for the test: " << why;
-      GTEST_SKIP() << "no sound server: " << why;
-    }
+    PulseServerTest::SetUp();
+    if (server == nullptr) return;
     capture = std::make_unique<PulseCaptureLibrary>(server->address());
   }
 
@@ -117,7 +113,6 @@ class PulseCaptureTest : public ::testing::Test {
     return capture->RecordStart(44100, 2, kSampleFloat, nullptr, nullptr);
   }
 
-  std::unique_ptr<PulseServer> server;
   std::unique_ptr<PulseCaptureLibrary> capture;
   std::vector<float> bins = std::vector<float>(kSpectrumBins, -1.0f);
 };

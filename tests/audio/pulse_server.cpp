@@ -69,7 +69,7 @@ bool pulseRequired() {
   return required != nullptr && std::strcmp(required, "1") == 0;
 }
 
-std::unique_ptr<PulseServer> PulseServer::start(std::string& why, const std::string& dir) {
+std::unique_ptr<PulseServer> PulseServer::start(std::string& why, const std::string& dir, bool memfd) {
   int input[2];
   int output[2];
   if (pipe2(input, O_CLOEXEC) != 0) {
@@ -87,6 +87,7 @@ std::unique_ptr<PulseServer> PulseServer::start(std::string& why, const std::str
     args.push_back("--dir");
     args.push_back(dir);
   }
+  if (memfd) args.push_back("--memfd");
   args.push_back("--serve");
   std::unique_ptr<PulseServer> server(new PulseServer);
   server->scriptPid_ = spawn(args, input[0], output[1]);

@@ -2,6 +2,7 @@
 // that plays a loop of frames into one of its sinks.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/types.h>
 
 #include <atomic>
@@ -19,9 +20,11 @@ namespace tactolo::testing {
 /// close).
 class PulseServer {
  public:
-  /// Starts a server in `dir` (a fresh temporary folder when empty). Returns
-  /// nullptr and sets `why` when it does not start.
-  static std::unique_ptr<PulseServer> start(std::string& why, const std::string& dir = "");
+  /// Starts a server in `dir` (a fresh temporary folder when empty), with
+  /// memfd segments when `memfd` (as desktop servers), else POSIX shared
+  /// memory. Returns nullptr and sets `why` when it does not start.
+  static std::unique_ptr<PulseServer> start(std::string& why, const std::string& dir = "",
+                                            bool memfd = false);
   ~PulseServer();
   PulseServer(const PulseServer&) = delete;
   PulseServer& operator=(const PulseServer&) = delete;
@@ -54,6 +57,28 @@ class PulseServer {
 /// True when the tests must fail, not skip, without a sound server (CI sets
 /// TACTOLO_REQUIRE_PULSE=1).
 bool pulseRequired();
+
+/// A test with a sound server of its own, started by SetUp() in
+/// `serverFolder` (a fresh temporary one when empty). Without a server the
+/// test is skipped with the reason, or fails where pulseRequired(); a
+/// fixture that derives from it calls PulseServerTest::SetUp() first and
+/// goes on only when `server` is there.
+class PulseServerTest : public ::testing::Test {
+ protected:
+  // Inline, so that programs that are not tests (the live benchmark) can
+  // use the server without linking GoogleTest.
+  void SetUp() override {
+    std::string why;
+    server = PulseServer::start(why, serverFolder);
+    if (server == nullptr) {
+      if (pulseRequired()) FAIL() << "no sound server for the test: " << why;
+      GTEST_SKIP() << "no sound server: " << why;
+    }
+  }
+
+  std::string serverFolder;
+  std::unique_ptr<PulseServer> server;
+};
 
 /// Plays `loop` (interleaved stereo float frames at 44100 Hz) over and over
 /// into the null sink `sink` of `server` with pacat, until destroyed or the

@@ -1,0 +1,215 @@
+// `tactolo live` as a user runs it: options, the device list, beat lines,
+// and how it ends.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <cstring>
+#include <sstream>
+
+#include "audio/pulse_server.h"
+#include "audio/signals.h"
+#include "live.h"
+#include "live/click_track.h"
+#include "live/live_process.h"
+
+extern char** environ;
+
+namespace tactolo::testing {
+namespace {
+
+using app::findEntry;
+
+TEST(FindEntry, TakesDigitsAsAPositionAndAnythingElseAsAName) {
+  const std::vector<std::string> devices{"Monitor of Built-in Audio", "Built-in Audio", "USB Mic 2", "7"};
+  EXPECT_EQ(findEntry(devices, "0"), 0);
+  EXPECT_EQ(findEntry(devices, "3"), 3);
+  EXPECT_EQ(findEntry(devices, "4"), std::nullopt);
+  EXPECT_EQ(findEntry(devices, "99999999999999999999"), std::nullopt);
+  // "7" is a position past the end, not the device called "7".
+  EXPECT_EQ(findEntry(devices, "7"), std::nullopt);
+  // An exact name wins over names that contain it.
+  EXPECT_EQ(findEntry(devices, "Built-in Audio"), 1);
+  // Otherwise the one name that holds it, in any case.
+  EXPECT_EQ(findEntry(devices, "usb"), 2);
+  EXPECT_EQ(findEntry(devices, "monitor"), 0);
+  EXPECT_EQ(findEntry(devices, "built-in"), std::nullopt);  // two of them
+  EXPECT_EQ(findEntry(devices, "Line"), std::nullopt);
+  EXPECT_EQ(findEntry(devices, ""), std::nullopt);
+  EXPECT_EQ(findEntry(devices, "-1"), std::nullopt);
+  EXPECT_EQ(findEntry({}, "0"), std::nullopt);
+}
+
+/// Our environment, with the sound server at `address`.
+std::vector<std::string> environmentWithServer(const std::string& address) {
+  std::vector<std::string> environment;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    if (std::strncmp(*entry, "PULSE_SERVER=", 13) != 0) environment.emplace_back(*entry);
+  }
+  environment.push_back("PULSE_SERVER=" + address);
+  return environment;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> all;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) all.push_back(line);
+  return all;
+}
+
+TEST(LiveCommand, RefusesBadOptionValuesBeforeAnythingStarts) {
+  // No server is needed: the values are checked first.
+  const auto environment = environmentWithServer("unix:/nonexistent/native");
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"--input-gain", "31"},
+                                               {"--input-gain", "-3"},
+                                               {"--input-gain", "1.5"},
+                                               {"--method", "3"},
+                                               {"--gain", "101"},
+                                               {"--gain", "0x10"},
+                                               {"--duration", "0"},
+                                               {"--duration", ""},
+                                               {"--bogus"}}) {
+    std::vector<std::string> command{"live"};
+    command.insert(command.end(), args.begin(), args.end());
+    const LiveRun run = runLiveCommand(command, environment);
+    EXPECT_EQ(run.status, 2) << args[0] << " " << (args.size() > 1 ? args[1] : "");
+    EXPECT_EQ(lines(run.err).size(), 1u) << run.err;
+    EXPECT_NE(run.err.find(args[0]), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+}
+
+TEST(LiveCommand, WithoutASoundServerListsNothingAndCannotStart) {
+  const auto environment = environmentWithServer("unix:/nonexistent/native");
+  const LiveRun list = runLiveCommand({"live", "--list-devices"}, environment);
+  EXPECT_EQ(list.status, 0) << list.err;
+  EXPECT_EQ(list.out, "");
+  EXPECT_NE(list.err.find("no recording device"), std::string::npos) << list.err;
+
+  const LiveRun start = runLiveCommand({"live", "--duration", "1"}, environment);
+  EXPECT_EQ(start.status, app::kLiveCaptureFailed);
+  EXPECT_EQ(start.out, "");
+  EXPECT_NE(start.err.find("tactolo: Can't start recording: error code: 3\n"), std::string::npos)
+      << start.err;
+  EXPECT_NE(start.err.find("no sound server"), std::string::npos) << start.err;
+
+  // A device asked for that the list does not have is a bad option.
+  const LiveRun device = runLiveCommand({"live", "--device", "0"}, environment);
+  EXPECT_EQ(device.status, 2);
+  EXPECT_NE(device.err.find("--device: no recording device '0'"), std::string::npos) << device.err;
+}
+
+class LiveCommandTest : public PulseServerTest {
+ protected:
+  /// Whether the server has a recording stream (a capture runs).
+  bool recording() const { return !server->run("pactl list short source-outputs").empty(); }
+};
+
+TEST_F(LiveCommandTest, ListsTheDevicesThePluginShows) {
+  const LiveRun run = runLiveCommand({"live", "--list-devices"}, server->clientEnvironment());
+  EXPECT_EQ(run.status, 0) << run.err;
+  // The server's sources in its order, by description.
+  std::vector<std::string> expected;
+  std::istringstream listing(server->run("pactl list sources"));
+  for (std::string line; std::getline(listing, line);) {
+    const auto at = line.find("Description: ");
+    if (at != std::string::npos) {
+      expected.push_back(std::to_string(expected.size()) + "\t" + line.substr(at + 13));
+    }
+  }
+  ASSERT_EQ(expected.size(), 2u);
+  EXPECT_EQ(lines(run.out), expected);
+  EXPECT_EQ(run.err, "");
+
+  const LiveRun wrong = runLiveCommand({"live", "--device", "No Such Source"}, server->clientEnvironment());
+  EXPECT_EQ(wrong.status, 2);
+  EXPECT_NE(wrong.err.find("--device: no recording device 'No Such Source'"), std::string::npos) << wrong.err;
+  const LiveRun input =
+      runLiveCommand({"live", "--device", "1", "--input", "1"}, server->clientEnvironment());
+  EXPECT_EQ(input.status, 2);
+  EXPECT_NE(input.err.find("--input: no input '1'"), std::string::npos) << input.err;
+  EXPECT_FALSE(recording());
+}
+
+TEST_F(LiveCommandTest, PrintsEachBeatAsItComesWithTheInputGainItWasGiven) {
+  // Clicks peaking at -34 dBFS stay below the detection's energy floor...
+  SinkPlayer player(*server, "vsink", clickLoop(0.02));
+  ASSERT_EQ(player.error(), "");
+  const LiveRun quiet = runLiveCommand({"live", "--device", "monitor of", "--method", "1", "--duration", "2"},
+                                       server->clientEnvironment());
+  ASSERT_EQ(quiet.status, 0) << quiet.err;
+  EXPECT_EQ(quiet.out, "");
+
+  // ...until the input gain raises them by 20 dB.
+  const LiveRun run = runLiveCommand({"live", "--device", "monitor of", "--input", "0", "--input-gain", "20",
+                                      "--method", "1", "--gain", "50", "--duration", "3"},
+                                     server->clientEnvironment());
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("listening to \"Monitor of "), std::string::npos) << run.err;
+  // "SECONDS BPM": beats from the second second on, half a second apart.
+  std::istringstream out(run.out);
+  std::vector<double> times;
+  std::vector<int> tempos;
+  double time = 0;
+  int bpm = 0;
+  while (out >> time >> bpm) {
+    times.push_back(time);
+    tempos.push_back(bpm);
+  }
+  ASSERT_TRUE(out.eof()) << run.out;
+  ASSERT_GE(times.size(), 3u) << run.out;
+  EXPECT_GE(times.front(), 1.0);
+  EXPECT_LE(times.back(), 3.0);
+  // The first beat may be a click heard as the start's gate opened, a tick
+  // or so after it came.
+  for (std::size_t i = 2; i < times.size(); ++i) {
+    EXPECT_NEAR(times[i] - times[i - 1], 0.5, 0.025) << run.out;
+    EXPECT_NEAR(tempos[i], 120, 5) << run.out;
+  }
+  EXPECT_FALSE(recording());
+}
+
+TEST_F(LiveCommandTest, EndsWhenItsOutputCannotBeWritten) {
+  SinkPlayer player(*server, "vsink", clickLoop(0.9));
+  ASSERT_EQ(player.error(), "");
+  // The first beat line fails (the disk is full): the run ends there, not
+  // at its duration.
+  LiveProcess live({"live", "--device", "0", "--method", "1", "--duration", "60"},
+                   server->clientEnvironment(), "/dev/full");
+  ASSERT_TRUE(live.started());
+  const auto status = live.waitExit(10000);
+  ASSERT_TRUE(status) << "still running with nowhere to write";
+  EXPECT_EQ(*status, 1);
+  EXPECT_NE(live.err().find("tactolo: cannot write to standard output: "), std::string::npos) << live.err();
+  EXPECT_FALSE(recording());
+}
+
+class LiveCommandEnds : public LiveCommandTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(LiveCommandEnds, CleanlyOnTheSignal) {
+  LiveProcess live({"live"}, server->clientEnvironment());
+  ASSERT_TRUE(live.started());
+  ASSERT_TRUE(eventually([&] { return recording(); }, 10000)) << live.err();
+  live.signal(GetParam());
+  const auto status = live.waitExit(5000);
+  ASSERT_TRUE(status) << "still running after the signal";
+  EXPECT_EQ(*status, 0) << live.err();
+  EXPECT_FALSE(recording());
+  EXPECT_EQ(live.out(), "");
+  EXPECT_EQ(lines(live.err()).size(), 1u) << live.err();  // where it listened, nothing else
+}
+
+INSTANTIATE_TEST_SUITE_P(IntAndTerm, LiveCommandEnds, ::testing::Values(SIGINT, SIGTERM));
+
+TEST_F(LiveCommandTest, EndsWithAFailureWhenTheServerGoesAway) {
+  LiveProcess live({"live", "--device", "0"}, server->clientEnvironment());
+  ASSERT_TRUE(live.started());
+  ASSERT_TRUE(eventually([&] { return recording(); }, 10000)) << live.err();
+  server->kill();
+  const auto status = live.waitExit(5000);
+  ASSERT_TRUE(status) << "still running without its server";
+  EXPECT_EQ(*status, app::kLiveCaptureFailed);
+  EXPECT_NE(live.err().find("the capture stopped"), std::string::npos) << live.err();
+}
+
+}  // namespace
+}  // namespace tactolo::testing

@@ -1,0 +1,198 @@
+// The plug-in in its library as the live host runs it: real clock, the sound
+// server's capture, each test with a server of its own.
+#include "live_host.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <memory>
+
+#include "audio/pulse_capture.h"
+#include "audio/pulse_server.h"
+#include "audio/signals.h"
+#include "live.h"
+#include "live/click_track.h"
+
+namespace tactolo::testing {
+namespace {
+
+using app::LiveBeat;
+using app::LiveHost;
+
+constexpr const char* kMain = "TactoloMain";
+
+class LiveHostTest : public PulseServerTest {
+ protected:
+  // A folder of its own, so that a server started again has the same address.
+  LiveHostTest() { serverFolder = folder.string(); }
+
+  void SetUp() override {
+    PulseServerTest::SetUp();
+    if (server == nullptr) return;
+    capture = std::make_unique<PulseCaptureLibrary>(server->address());
+    host = std::make_unique<LiveHost>(TACTOLO_PLUGIN_LIBRARY, *capture, dialogs,
+                                      [this](const LiveBeat& beat) { beats.push_back(beat); });
+  }
+
+  void TearDown() override {
+    host.reset();
+    capture.reset();
+    server.reset();
+    std::filesystem::remove_all(folder);
+  }
+
+  /// Picks the device whose name holds `name`, as a user picks it.
+  void listenTo(const std::string& name) {
+    const auto position = app::findEntry(host->entries("devicesBox"), name);
+    ASSERT_TRUE(position) << name;
+    host->select("devicesBox", *position);
+  }
+
+  /// Runs the host's event loop until `condition` holds, at most
+  /// `timeoutMs` on its clock; whether it held.
+  bool runUntil(const std::function<bool()>& condition, TimeMs timeoutMs) {
+    return host->run(host->clock().nowMs() + timeoutMs, -1, condition) == LiveHost::Wake::Condition;
+  }
+
+  AutomationValue property(const std::string& control, const std::string& name) {
+    const auto read = host->automation().controlProperty(kMain, {control}, name, {});
+    EXPECT_TRUE(read.ok) << read.error;
+    return read.value;
+  }
+  AutomationValue state(const std::string& name) {
+    const auto read = host->automation().state(name);
+    EXPECT_TRUE(read.ok) << read.error;
+    return read.value.value;
+  }
+
+  std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("tactolo-live-host-" + std::to_string(::getpid()));
+  std::unique_ptr<PulseCaptureLibrary> capture;
+  HeadlessDialogs dialogs;
+  std::vector<LiveBeat> beats;
+  std::unique_ptr<LiveHost> host;
+};
+
+TEST_F(LiveHostTest, AClickTrackAt120BpmGivesBeatsHalfASecondApartShowing120) {
+  ASSERT_NO_FATAL_FAILURE(listenTo("Monitor of"));
+  host->select("methodBox", 1);
+  ASSERT_TRUE(host->start());
+  SinkPlayer player(*server, "vsink", clickLoop(0.9));
+  ASSERT_EQ(player.error(), "");
+
+  // The first second after the start lets the method's history fill.
+  ASSERT_TRUE(runUntil([&] { return beats.size() >= 8; }, 10000)) << beats.size() << " beats";
+  EXPECT_GE(beats.front().clockMs - host->startedMs(), 1000);
+  // The first beat may be a click heard as the start's gate opened, a tick
+  // or so after it came; from the second on they follow the clicks.
+  std::map<std::string, int> shown;
+  for (std::size_t i = 2; i < beats.size(); ++i) {
+    EXPECT_NEAR(beats[i].clockMs - beats[i - 1].clockMs, 500, 25) << "beat " << i;
+    ++shown[beats[i].bpm];
+  }
+  // The tempo is measured to the millisecond over whole ticks: 120, and now
+  // and then a tick's jitter away from it.
+  const auto mostShown = std::max_element(shown.begin(), shown.end(),
+                                          [](const auto& a, const auto& b) { return a.second < b.second; });
+  EXPECT_EQ(mostShown->first, "120");
+  for (const auto& [bpm, count] : shown) {
+    EXPECT_NEAR(std::stoi(bpm), 120, 5) << count << " beats showed " << bpm;
+  }
+  EXPECT_EQ(property("bpmLabel", "caption").text, beats.back().bpm);
+  EXPECT_TRUE(dialogs.records().empty());
+}
+
+TEST_F(LiveHostTest, TheLevelsFollowAFullScaleTone) {
+  ASSERT_NO_FATAL_FAILURE(listenTo("Monitor of"));
+  ASSERT_TRUE(host->start());
+  const auto levels = [&] { return std::pair(state("VuLevelLeft").real, state("VuLevelRight").real); };
+  ASSERT_TRUE(runUntil([&] { return levels().first == 0.0; }, 1000));
+  {
+    // Full scale on the left, half on the right: one bin-centred sine.
+    const auto tone = stereo(kFftSize, sine(binHz(40), 1.0), sine(binHz(40), 0.5));
+    SinkPlayer player(*server, "vsink", tone);
+    ASSERT_EQ(player.error(), "");
+    ASSERT_TRUE(runUntil([&] { return levels().first > 0.98; }, 3000)) << levels().first;
+    // One more average of four ticks, all of them inside the tone.
+    ASSERT_TRUE(runUntil([&] { return state("LevelSampleIndex").integer == 3; }, 200));
+    ASSERT_TRUE(runUntil([&] { return state("LevelSampleIndex").integer == 0; }, 200));
+    EXPECT_NEAR(levels().first, 1.0, 0.02);
+    EXPECT_NEAR(levels().second, 0.5, 0.02);
+  }
+  // The player is gone: the sink plays silence, and the levels fall with it.
+  EXPECT_TRUE(runUntil([&] { return levels().first < 0.01 && levels().second < 0.01; }, 3000))
+      << levels().first << " " << levels().second;
+  EXPECT_TRUE(host->capturing());
+}
+
+TEST_F(LiveHostTest, AKilledServerStopsTheCaptureCleanlyAndTheDeviceReconnects) {
+  ASSERT_NO_FATAL_FAILURE(listenTo("Monitor of"));
+  ASSERT_TRUE(host->start());
+  host->run(host->clock().nowMs() + 100);
+  ASSERT_TRUE(host->capturing());
+
+  server->kill();
+  const TimeMs killedMs = host->clock().nowMs();
+  // Within a second the next spectrum read fails and the plug-in stops.
+  EXPECT_EQ(host->run(killedMs + 1000), LiveHost::Wake::CaptureStopped);
+  EXPECT_LE(host->clock().nowMs() - killedMs, 1000);
+  EXPECT_EQ(property("startButton", "caption").text, "Start");
+  EXPECT_FALSE(state("Recording").integer);
+  const auto beatTimer = host->automation().timer("beatTimer");
+  ASSERT_TRUE(beatTimer.ok);
+  EXPECT_FALSE(beatTimer.value.enabled);
+  EXPECT_TRUE(dialogs.records().empty());
+  EXPECT_TRUE(host->takeEventErrors().empty());
+  // Nothing runs any more: the loop sleeps to its deadline.
+  EXPECT_EQ(host->run(host->clock().nowMs() + 100), LiveHost::Wake::Deadline);
+
+  // Once the server is back, choosing the device again opens it anew.
+  std::string why;
+  server.reset();
+  server = PulseServer::start(why, serverFolder);
+  ASSERT_NE(server, nullptr) << why;
+  host->select("devicesBox", host->selected("devicesBox"));
+  ASSERT_TRUE(host->start()) << (dialogs.records().empty() ? "" : dialogs.records().back().text);
+  SinkPlayer player(*server, "vsink", stereo(kFftSize, sine(binHz(40)), sine(binHz(40))));
+  ASSERT_EQ(player.error(), "");
+  EXPECT_TRUE(runUntil([&] { return state("VuLevelLeft").real > 0.9; }, 3000));
+  EXPECT_EQ(host->shutdown(), "");
+}
+
+TEST_F(LiveHostTest, AStartWithTheServerGoneReportsNoServer) {
+  ASSERT_NO_FATAL_FAILURE(listenTo("Monitor of"));
+  server->kill();
+  EXPECT_FALSE(host->start());
+  ASSERT_EQ(dialogs.records().size(), 1u);
+  EXPECT_EQ(dialogs.records()[0].title, "Error");
+  EXPECT_EQ(dialogs.records()[0].text, "Can't start recording\r\n\r\nerror code: 3");
+  EXPECT_EQ(property("startButton", "caption").text, "Start");
+  EXPECT_FALSE(state("Recording").integer);
+  EXPECT_EQ(host->shutdown(), "");
+}
+
+TEST(LiveHostWithoutServer, ShowsNoDeviceAndAStartReportsNoServer) {
+  const auto missing = std::filesystem::temp_directory_path() / "tactolo-no-server" / "native";
+  PulseCaptureLibrary capture("unix:" + missing.string());
+  HeadlessDialogs dialogs;
+  int beats = 0;
+  LiveHost host(TACTOLO_PLUGIN_LIBRARY, capture, dialogs, [&](const LiveBeat&) { ++beats; });
+  // No sound server is an empty list, not an error box.
+  EXPECT_TRUE(host.entries("devicesBox").empty());
+  EXPECT_TRUE(dialogs.records().empty());
+  EXPECT_FALSE(host.start());
+  ASSERT_EQ(dialogs.records().size(), 1u);
+  EXPECT_EQ(dialogs.records()[0].text, "Can't start recording\r\n\r\nerror code: 3");
+  EXPECT_EQ(capture.ErrorGetCode(), kErrorNoServer);
+  // The loop does not wait for a capture that never ran.
+  EXPECT_EQ(host.run(host.clock().nowMs() + 50), LiveHost::Wake::Deadline);
+  EXPECT_EQ(beats, 0);
+  EXPECT_EQ(host.shutdown(), "");
+  EXPECT_THROW(host.capturing(), std::runtime_error);
+}
+
+}  // namespace
+}  // namespace tactolo::testing
