@@ -62,7 +62,7 @@ class LiveHost::Helper final : public ILMQPluginHelper {
   MemorySettings settings;
   BeatMessages messages;
   DroppedStream stream;
-  EchoTranslator translator;
+  HeadlessTranslator translator;
   FixedProject project;
 };
 

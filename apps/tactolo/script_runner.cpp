@@ -129,6 +129,7 @@ void ScriptRunner::execute(const Args& args) {
   if (command == "store") return store(args);
   if (command == "file") return file(args);
   if (command == "answer") return answer(args);
+  if (command == "translator") return translator(args);
   if (command == "call") return call(args);
   if (command == "click" || command == "select" || command == "check" || command == "slide" ||
       command == "type") {
@@ -271,6 +272,21 @@ void ScriptRunner::answer(const Args& args) {
     } else {
       throw ScriptSyntaxError("unknown answer " + quoteText(kind));
     }
+  }
+}
+
+void ScriptRunner::translator(const Args& args) {
+  expectCount(args, 2, 2, "translator de|en|fail");
+  HeadlessTranslator& translator = world_->helper->translator;
+  const std::string& language = args[1].text;
+  if (language == "de") {
+    translator.language = HeadlessTranslator::Language::German;
+  } else if (language == "en") {
+    translator.language = HeadlessTranslator::Language::English;
+  } else if (language == "fail") {
+    translator.language = HeadlessTranslator::Language::Failing;
+  } else {
+    throw ScriptSyntaxError("usage: translator de|en|fail");
   }
 }
 

@@ -54,6 +54,7 @@ class ScriptRunner {
   void store(const Args& args);
   void file(const Args& args);
   void answer(const Args& args);
+  void translator(const Args& args);
   // Acting.
   void call(const Args& args);
   void userAction(const Args& args);

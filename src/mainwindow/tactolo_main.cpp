@@ -215,11 +215,16 @@ void TactoloMain::Form_Load() {
   CheckLibraryVersion();
   ListRecordingDevices();
 
-  // 15: the VU configuration editor (its first use loads it, which lists the
-  // configurations too), and the listing into ConfCombo.
-  vuWindows_.vuConfigForm().GetConfigs();
+  // 15-16: the VU configurations, and the VU switch.
+  ListVuConfigurations();
+}
 
-  // 16: VU output can be switched on only when a configuration exists.
+void TactoloMain::ListVuConfigurations() {
+  MainForm& f = form();
+  // The VU configuration editor's first use loads it, which lists the
+  // configurations too; then the listing into ConfCombo.
+  vuWindows_.vuConfigForm().GetConfigs();
+  // VU output can be switched on only when a configuration exists.
   f.SendVuCheck.setEnabled(f.ConfCombo.listCount() > 0);
 }
 

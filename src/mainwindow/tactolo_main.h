@@ -66,6 +66,10 @@ class TactoloMain {
   // Load sequence and method choice ------------------------------------------
   void Form_Load();
   void methodBox_Click();
+  /// Lists the project's VU configurations into ConfCombo (through the VU
+  /// editor, which loads the first) and lets VU output be switched on only
+  /// when the list has an entry.
+  void ListVuConfigurations();
 
   // Capture ------------------------------------------------------------------
   void CheckLibraryVersion();

@@ -48,7 +48,37 @@ HostStatus RecordingStream::SetChannel(int32_t channel, int32_t value, bool flag
   return hostOk();
 }
 
-HostResult<std::string> EchoTranslator::Translate(const std::string& text) {
+HostResult<std::string> HeadlessTranslator::Translate(const std::string& text) {
+  using Table = std::map<std::string, std::string>;
+  static const Table english{{"Ausführen", "Execute"}, {"Auswählen", "Select"}};
+  static const Table german{
+      {"Tactolo On-Off", "Tactolo Ein-Aus"},
+      {"Tactolo On", "Tactolo Ein"},
+      {"Tactolo Off", "Tactolo Aus"},
+      {"Send Beat On", "Beat senden ein"},
+      {"Send Beat Off", "Beat senden aus"},
+      {"Send VU-Meter On", "VU-Meter senden ein"},
+      {"Send VU-Meter Off", "VU-Meter senden aus"},
+      {"Select VU-Config", "VU-Konfiguration wählen"},
+      {"Sync Beat", "Beat synchronisieren"},
+  };
+  const Table* table = nullptr;
+  switch (language) {
+    case Language::AsGiven:
+      break;
+    case Language::English:
+      table = &english;
+      break;
+    case Language::German:
+      table = &german;
+      break;
+    case Language::Failing:
+      return HostResult<std::string>::failure("the translator is not available");
+  }
+  if (table != nullptr) {
+    const auto it = table->find(text);
+    if (it != table->end()) return HostResult<std::string>::success(it->second);
+  }
   return HostResult<std::string>::success(text);
 }
 

@@ -1,7 +1,8 @@
 // A host helper object for running the plug-in without a lighting host:
 // in-memory settings stores, a message service and a DMX stream that record
-// what the plug-in sent (with the clock's time), a translator that answers
-// the text it was given, and a project with a name and base file name.
+// what the plug-in sent (with the clock's time), a translator (the text as
+// given, or an English or German table), and a project with a name and base
+// file name.
 #pragma once
 
 #include <map>
@@ -65,9 +66,19 @@ class RecordingStream final : public IMyStream {
   const Clock& clock_;
 };
 
-class EchoTranslator final : public ITranslator {
+/// The host's translator in one of four languages:
+///  * AsGiven: every text comes back as it was given;
+///  * English: the German texts the plug-in offers ("Ausführen",
+///    "Auswählen") in English; English texts as given;
+///  * German: the plug-in's command names in German; German texts as given;
+///  * Failing: every call fails, as with a host whose translator has gone.
+/// A text the table does not hold comes back as given.
+class HeadlessTranslator final : public ITranslator {
  public:
+  enum class Language { AsGiven, English, German, Failing };
   HostResult<std::string> Translate(const std::string& text) override;
+
+  Language language = Language::AsGiven;
 };
 
 class FixedProject final : public IProject {
@@ -91,7 +102,7 @@ class HeadlessHelper final : public ILMQPluginHelper {
   MemorySettings settings;
   RecordingMessages messages;
   RecordingStream stream;
-  EchoTranslator translator;
+  HeadlessTranslator translator;
   FixedProject project;
 };
 

@@ -6,8 +6,11 @@
 
 #include "mainwindow/tactolo_main.h"
 #include "module/beat_variables.h"
+#include "module/host_services.h"
 #include "shell/host_call.h"
 #include "shell/live_module.h"
+#include "shell/project_settings.h"
+#include "shell/window_placement.h"
 
 namespace tactolo {
 
@@ -78,12 +81,26 @@ HostStatus MainWindowHost::ClearProjectData() {
 }
 
 HostStatus MainWindowHost::LoadProjectData() {
-  return moduleCall(slot_,
-                    [](LiveModule&) { throw std::runtime_error("Project data cannot be loaded yet"); });
+  return moduleCall(slot_, [](LiveModule& live) {
+    TactoloMain& main = live.windows().mainWindow();
+    main.load();
+    LoadWindowPlacement(main.form(), *main.hostSettings);
+    // The project's configurations are listed before the settings are
+    // applied: the listing selects the first one, and "_VuConfig" then
+    // chooses among the configurations of the project just loaded, not those
+    // of the one before, and lasts.
+    main.ListVuConfigurations();
+    LoadSettings(main, live.module().vars());
+  });
 }
 
 HostStatus MainWindowHost::SaveProjectData() {
-  return moduleCall(slot_, [](LiveModule&) { throw std::runtime_error("Project data cannot be saved yet"); });
+  return moduleCall(slot_, [](LiveModule& live) {
+    TactoloMain& main = live.windows().mainWindow();
+    main.load();
+    SaveWindowPlacement(main.form(), *main.hostSettings);
+    SaveSettings(main);
+  });
 }
 
 HostResult<bool> MainWindowHost::AskToSaveProjectData() {

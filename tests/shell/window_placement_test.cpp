@@ -6,6 +6,7 @@
 #include "platform/clock.h"
 #include "platform/control_model.h"
 #include "platform/headless_host.h"
+#include "support/failing_settings.h"
 
 namespace tactolo {
 namespace {
@@ -58,34 +59,11 @@ TEST_F(WindowPlacementTest, BothRoutinesSwitchTheDrawingScaleToPixelsFirst) {
   EXPECT_TRUE(stored().empty());
 }
 
-/// Settings whose reads of one key fail, as a host's store can.
-class FailingReads final : public ISettings {
- public:
-  explicit FailingReads(MemorySettings& inner, std::string failingKey)
-      : inner_(inner), failingKey_(std::move(failingKey)) {}
-  HostResult<std::string> ReadValue(const std::string& key, const std::string& defaultValue) override {
-    if (key == failingKey_) return HostResult<std::string>::failure("the store is locked");
-    return inner_.ReadValue(key, defaultValue);
-  }
-  HostStatus WriteValue(const std::string& key, const std::string& value) override {
-    return inner_.WriteValue(key, value);
-  }
-  HostResult<std::string> ReadDeviceValue(const std::string& key, const std::string& defaultValue) override {
-    return inner_.ReadDeviceValue(key, defaultValue);
-  }
-  HostStatus WriteDeviceValue(const std::string& key, const std::string& value) override {
-    return inner_.WriteDeviceValue(key, value);
-  }
-
- private:
-  MemorySettings& inner_;
-  std::string failingKey_;
-};
-
 TEST_F(WindowPlacementTest, BothEdgesAreReadBeforeEitherMoves) {
   stored()["TactoloMain_L"] = "300";
   stored()["TactoloMain_T"] = "400";
-  FailingReads failing(helper->settings, "TactoloMain_T");
+  testing::FailingSettings failing(helper->settings);
+  failing.failingRead = "TactoloMain_T";
   HostSettings failingTop(host, helper, failing);
   LoadWindowPlacement(window, failingTop);
   EXPECT_EQ(window.left(), 1000);  // the "_T" read failed after "_L" was read: nothing moves
