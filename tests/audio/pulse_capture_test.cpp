@@ -103,23 +103,16 @@ class PulseCaptureTest : public PulseServerTest {
 
 TEST_F(PulseCaptureTest, ListsTheServersSourcesInItsOrderByDescription) {
   // What the server itself says, in its order.
-  std::istringstream listing(server->run("pactl list sources"));
-  std::vector<std::string> names, descriptions;
-  for (std::string line; std::getline(listing, line);) {
-    for (auto [key, list] : {std::pair{"Name: ", &names}, {"Description: ", &descriptions}}) {
-      const auto at = line.find(key);
-      if (at != std::string::npos && line.find_first_not_of(" \t") == at)
-        list->push_back(line.substr(at + std::strlen(key)));
-    }
-  }
-  ASSERT_EQ(names, (std::vector<std::string>{"vsink.monitor", "fifosrc"}));
-  ASSERT_EQ(descriptions.size(), 2u);
+  const std::vector<ListedSource> sources = listedSources(*server);
+  ASSERT_EQ(sources.size(), 2u);
+  EXPECT_EQ(sources[0].name, "vsink.monitor");
+  EXPECT_EQ(sources[1].name, "fifosrc");
 
   const auto list = devices();
   ASSERT_EQ(list.size(), 2u);
   for (std::size_t i = 0; i < list.size(); ++i) {
-    EXPECT_EQ(list[i].driver, names[i]);
-    EXPECT_EQ(list[i].name, descriptions[i]);
+    EXPECT_EQ(list[i].driver, sources[i].name);
+    EXPECT_EQ(list[i].name, sources[i].description);
     EXPECT_EQ(list[i].flags & kDeviceEnabled, kDeviceEnabled);
   }
   EXPECT_EQ(capture->ErrorGetCode(), kErrorDevice);  // the entry past the end
