@@ -76,65 +76,42 @@ TEST_F(AudioFileTest, OtherRatesAreResampledKeepingTheBassAndTheMids) {
   }
 }
 
-/// Low-frequency (43..130 Hz) and noise-band (4..8.6 kHz) energy of the
-/// windows ending every 5 ms, and the times (ms) they end at.
-struct Bands {
-  std::vector<double> low, high, endMs;
-};
-Bands bandsOf(const DecodedAudio& audio) {
-  Bands bands;
-  for (std::size_t end = kFftSize; end <= audio.frameCount(); end += 441 / 2) {
-    const auto bins = spectrumAt(audio, end - kFftSize);
-    double low = 0, high = 0;
-    for (int k = 2; k <= 6; ++k) low += bins[k] * bins[k];
-    for (int k = 186; k <= 400; ++k) high += bins[k] * bins[k];
-    bands.low.push_back(low);
-    bands.high.push_back(high);
-    bands.endMs.push_back(end / 44.1);
-  }
-  return bands;
+/// Energy of bins `first` to `last` in the 2048 frames from frame `at` on.
+double bandEnergy(const DecodedAudio& audio, std::size_t at, int first, int last) {
+  const auto bins = spectrumAt(audio, at);
+  double energy = 0;
+  for (int k = first; k <= last; ++k) energy += bins[k] * bins[k];
+  return energy;
 }
 
-/// Checks that the kicks of `audio` (local maxima of the low band above half
-/// its largest value) come at `beatMs(k)`, and that the noise band is far
-/// louder on beats 2 and 4 (odd k) than on the others.
+/// Checks the drums just after each beat (`beatMs(k)`, k from 1 on) of a
+/// drum pattern: the kick (43..130 Hz) far louder than just before the
+/// beat, and the snare (4..8.6 kHz) far louder on beats 2 and 4 (odd k)
+/// than on 1 and 3. The beat times themselves are in the transcripts
+/// (methods_beat, keep_step).
 template <class BeatMs>
-void expectKicksAndSnares(const DecodedAudio& audio, BeatMs beatMs, std::size_t beats) {
-  const Bands bands = bandsOf(audio);
-  const double top = *std::max_element(bands.low.begin(), bands.low.end());
-  std::vector<std::size_t> kicks;
-  for (std::size_t i = 1; i + 1 < bands.low.size(); ++i) {
-    if (bands.low[i] > top / 2 && bands.low[i] >= bands.low[i - 1] && bands.low[i] > bands.low[i + 1])
-      kicks.push_back(i);
-  }
-  ASSERT_GE(kicks.size(), beats - 1);
-  // A window's peak comes a little after its beat (less than 100 ms): the
-  // first kick found tells which beat it is and how late peaks come.
-  long first = 0;
-  while (beatMs(first + 1) <= bands.endMs[kicks[0]]) ++first;
-  const double lag = bands.endMs[kicks[0]] - beatMs(first);
-  ASSERT_LT(lag, 100.0);
+void expectDrumsOnTheBeats(const DecodedAudio& audio, BeatMs beatMs) {
   double quietestSnare = 1e9, loudestOther = 0;
-  for (std::size_t i = 0; i < kicks.size(); ++i) {
-    const long beat = first + static_cast<long>(i);
-    EXPECT_NEAR(bands.endMs[kicks[i]] - lag, beatMs(beat), 10.0) << beat;
-    const double high = bands.high[kicks[i]];
-    if (beat % 2 == 1) {
-      quietestSnare = std::min(quietestSnare, high);
+  for (long k = 1;; ++k) {
+    const auto at = static_cast<std::size_t>(std::lround(beatMs(k) * 44.1));
+    if (at + kFftSize > audio.frameCount()) break;
+    EXPECT_GT(bandEnergy(audio, at, 2, 6), 10 * bandEnergy(audio, at - kFftSize, 2, 6)) << k;
+    const double snare = bandEnergy(audio, at, 186, 400);
+    if (k % 2 == 1) {
+      quietestSnare = std::min(quietestSnare, snare);
     } else {
-      loudestOther = std::max(loudestOther, high);
+      loudestOther = std::max(loudestOther, snare);
     }
   }
   EXPECT_GT(quietestSnare, 10 * loudestOther);
 }
 
-TEST(DrumPattern, KicksComeEveryBeatSnaresOnTwoAndFourAndItStaysWithinFullScale) {
-  for (const double bpm : {90.0, 120.0, 137.0}) {
+TEST(DrumPattern, KicksOnEveryBeatSnaresOnTwoAndFourAndWithinFullScale) {
+  for (const double bpm : {90.0, 137.0}) {
     SCOPED_TRACE(bpm);
     const DecodedAudio audio = makeDrumPattern(bpm, 8.0);
     ASSERT_EQ(audio.frameCount(), 8u * 44100u);
-    expectKicksAndSnares(
-        audio, [bpm](long k) { return k * 60000.0 / bpm; }, std::size_t(8 * bpm / 60));
+    expectDrumsOnTheBeats(audio, [bpm](long k) { return k * 60000.0 / bpm; });
     float peak = 0;
     for (float s : audio.samples) peak = std::max(peak, std::fabs(s));
     EXPECT_LE(peak, 1.0f);
@@ -149,9 +126,8 @@ TEST(TempoStep, TheTempoChangesAtTheFirstBeatAtOrAfterTheStepTime) {
   EXPECT_EQ(tempoStepBeat(120, 4.2), 9);
   EXPECT_EQ(tempoStepBeat(120, 4.0), 8);
   EXPECT_EQ(tempoStepBeat(70, 15.0), 18);
-  expectKicksAndSnares(
-      makeTempoStep(120, 150, 4.2, 8.0), [](long k) { return k < 9 ? 500.0 * k : 4500.0 + 400.0 * (k - 9); },
-      16);
+  expectDrumsOnTheBeats(makeTempoStep(120, 150, 4.2, 8.0),
+                        [](long k) { return k < 9 ? 500.0 * k : 4500.0 + 400.0 * (k - 9); });
   // Before the step it is the pattern at the first tempo.
   EXPECT_EQ(makeTempoStep(120, 150, 20.0, 3.0).samples, makeDrumPattern(120, 3.0).samples);
   EXPECT_NE(makeTempoStep(120, 150, 1.0, 3.0).samples, makeDrumPattern(120, 3.0).samples);
