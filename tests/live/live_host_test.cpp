@@ -93,14 +93,19 @@ TEST_F(LiveHostTest, AClickTrackAt120BpmGivesBeatsHalfASecondApartShowing120) {
     EXPECT_NEAR(beats[i].clockMs - beats[i - 1].clockMs, 500, 25) << "beat " << i;
     ++shown[beats[i].bpm];
   }
-  // The tempo is measured to the millisecond over whole ticks: 120, and now
-  // and then a tick's jitter away from it.
-  const auto mostShown = std::max_element(shown.begin(), shown.end(),
-                                          [](const auto& a, const auto& b) { return a.second < b.second; });
-  EXPECT_EQ(mostShown->first, "120");
+  // The tempo is measured to the millisecond over whole ticks and rounded
+  // down: 120 for 500 ms and 499 ms, 119 for 501 ms. On a loaded machine
+  // the ticks of the beats jitter by a millisecond or two, as often late as
+  // early; further off, now and then, by a tick's jitter.
+  std::string counts;
+  int near120 = 0;
   for (const auto& [bpm, count] : shown) {
+    counts += bpm + " x" + std::to_string(count) + "  ";
     EXPECT_NEAR(std::stoi(bpm), 120, 5) << count << " beats showed " << bpm;
+    if (bpm == "119" || bpm == "120") near120 += count;
   }
+  EXPECT_GT(shown["120"], 0) << counts;
+  EXPECT_GE(2 * near120, static_cast<int>(beats.size()) - 2) << counts;
   EXPECT_EQ(property("bpmLabel", "caption").text, beats.back().bpm);
   EXPECT_TRUE(dialogs.records().empty());
 }
