@@ -2,9 +2,6 @@
 // exit status, standard output, standard error.
 #pragma once
 
-#include <fcntl.h>
-#include <gtest/gtest.h>
-#include <sndfile.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +13,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/sound_files.h"
 
 namespace tactolo::testing {
 
@@ -31,20 +30,6 @@ inline std::string shellQuoted(const std::string& text) {
   for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
 }
-
-/// A test with a folder of its own for the files it makes, removed with it.
-class FolderTest : public ::testing::Test {
- protected:
-  FolderTest() {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("tactolo-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(folder_);
-  }
-  ~FolderTest() override { std::filesystem::remove_all(folder_); }
-
-  std::filesystem::path folder_;
-};
 
 /// Runs a shell command line, capturing its standard output and error.
 inline CommandRun runShell(const std::string& line) {
@@ -71,25 +56,10 @@ inline CommandRun runTactolo(const std::string& args) {
   return runShell(std::string(TACTOLO_BINARY) + " " + args);
 }
 
-/// Writes mono samples at `rate` Hz to `path` in `format`; returns false when
-/// libsndfile refuses.
-inline bool writeSound(const std::filesystem::path& path, const std::vector<float>& mono,
-                       int format = SF_FORMAT_WAV | SF_FORMAT_PCM_16, int rate = 44100) {
-  SF_INFO info{};
-  info.samplerate = rate;
-  info.channels = 1;
-  info.format = format;
-  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-  if (file == nullptr) return false;
-  if (!mono.empty()) sf_writef_float(file, mono.data(), static_cast<sf_count_t>(mono.size()));
-  sf_close(file);
-  return true;
-}
-
-/// Clicks every 500 ms over a quiet hiss (which leaves an encoder little to
-/// pack), `seconds` long, mono at 44100 Hz.
-/// Broadband clicks every half second: the simple sound-energy method
-/// (`--method 1`), which listens to the whole spectrum, hears them.
+/// Broadband clicks every 500 ms over a quiet hiss (which leaves an encoder
+/// little to pack), `seconds` long, mono at 44100 Hz: the simple
+/// sound-energy method (`--method 1`), which listens to the whole spectrum,
+/// hears them.
 inline std::vector<float> clickTrack(double seconds) {
   std::vector<float> mono(static_cast<std::size_t>(seconds * 44100));
   for (std::size_t i = 0; i < mono.size(); ++i) {
@@ -98,14 +68,25 @@ inline std::vector<float> clickTrack(double seconds) {
   return mono;
 }
 
-/// Beat lines of `tactolo analyze` (time, tempo, kind): the times in seconds.
+/// A beat line of `tactolo analyze`: time in seconds, tempo, kind.
+struct Beat {
+  double time;
+  int bpm;
+  std::string kind;
+};
+
+inline std::vector<Beat> parseBeats(const std::string& out) {
+  std::vector<Beat> beats;
+  std::istringstream lines(out);
+  Beat beat{};
+  while (lines >> beat.time >> beat.bpm >> beat.kind) beats.push_back(beat);
+  return beats;
+}
+
+/// The times of the beat lines, in seconds.
 inline std::vector<double> beatTimes(const std::string& out) {
   std::vector<double> times;
-  std::istringstream lines(out);
-  double time = 0.0;
-  int bpm = 0;
-  std::string kind;
-  while (lines >> time >> bpm >> kind) times.push_back(time);
+  for (const Beat& beat : parseBeats(out)) times.push_back(beat.time);
   return times;
 }
 

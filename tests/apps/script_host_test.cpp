@@ -23,12 +23,11 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-class ScriptHostTest : public FolderTest {
+class ScriptHostTest : public SoundFileTest {
  protected:
   std::string script(const std::string& name, const std::string& text) {
-    const fs::path path = folder_ / name;
-    std::ofstream(path) << text;
-    return path.string();
+    put(name, text);
+    return path(name);
   }
 };
 
@@ -46,25 +45,19 @@ const char* const kStartCapture =
     "click TactoloMain startButton\n";
 
 TEST_F(ScriptHostTest, FileNamesMayNotLeaveTheProjectFolder) {
+  // "../" alone is in the file_outside_project transcript.
   const fs::path project = folder_ / "project";
-  for (const std::string& name : {std::string("../outside.txt"), std::string("sub/../../outside.txt"),
-                                  (folder_ / "outside.txt").string(), std::string("..")}) {
-    SCOPED_TRACE(name);
-    const std::string path = script("outside.script", "project \"show\" \"" + project.string() +
-                                                          "\"\n"
-                                                          "file \"sub/../inside.txt\"\n"
-                                                          "inside\n"
-                                                          "end\n"
+  for (const std::string& name :
+       {std::string("sub/../../outside.txt"), path("outside.txt"), std::string("..")}) {
+    const std::string file = script("outside.script", "project \"show\" \"" + project.string() +
+                                                          "\"\nfile \"sub/../inside.txt\"\ninside\nend\n"
                                                           "file \"" +
-                                                          name +
-                                                          "\"\n"
-                                                          "outside\n"
-                                                          "end\n");
-    const CommandRun run = runTactolo("script " + shellQuoted(path));
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "tactolo: " + path + ":5: file needs a name inside the project folder\n");
-    EXPECT_TRUE(fs::exists(project / "inside.txt"));
-    EXPECT_FALSE(fs::exists(folder_ / "outside.txt"));
+                                                          name + "\"\noutside\nend\n");
+    const CommandRun run = runTactolo("script " + shellQuoted(file));
+    EXPECT_EQ(run.status, 2) << name;
+    EXPECT_EQ(run.err, "tactolo: " + file + ":5: file needs a name inside the project folder\n") << name;
+    EXPECT_TRUE(fs::exists(project / "inside.txt")) << name;
+    EXPECT_FALSE(fs::exists(folder_ / "outside.txt")) << name;
   }
 }
 
@@ -123,17 +116,15 @@ TEST_F(ScriptHostTest, SignalsRemoveTheTemporaryProjectFolder) {
 
 TEST_F(ScriptHostTest, AnAudioFileThatBreaksOffWhilePlayingIsReportedOnce) {
   // Clicks every 500 ms for four seconds, cut off after about two.
-  const fs::path flac = folder_ / "cut.flac";
-  ASSERT_TRUE(writeSound(flac, clickTrack(4.0), SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
+  const std::string flac = writeMono("cut.flac", clickTrack(4.0), SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
   fs::resize_file(flac, fs::file_size(flac) / 2);
-  const std::string path =
-      script("cut.script", std::string(kStartCapture) + "audio source \"" + flac.string() +
-                               "\"\n"
-                               "wait 6000\n"
-                               "dump messages\n");
+  const std::string path = script("cut.script", std::string(kStartCapture) + "audio source \"" + flac +
+                                                    "\"\n"
+                                                    "wait 6000\n"
+                                                    "dump messages\n");
   const CommandRun run = runTactolo("script " + shellQuoted(path));
   EXPECT_EQ(run.status, 0) << run.err;
-  const std::string warning = "warning: audio file '" + flac.string() + "' breaks off after ";
+  const std::string warning = "warning: audio file '" + flac + "' breaks off after ";
   EXPECT_THAT(run.out, HasSubstr(warning));
   EXPECT_EQ(run.out.find(warning), run.out.rfind(warning));
   // Beats before the break, none after it.

@@ -28,8 +28,8 @@ struct DmxLine {
   int value;
 };
 
-/// The lines of `analyze --dmx`: beat lines ("TIME BPM") and DMX lines
-/// ("TIME dmx CHANNEL VALUE"), in output order; `beats` counts the former.
+/// The lines of `analyze --dmx`: beat lines ("TIME BPM KIND") and DMX lines
+/// ("TIME dmx CHANNEL VALUE"), in output order.
 struct AnalyzeLines {
   std::vector<DmxLine> dmx;
   std::vector<double> times;  // every line's time, in output order
@@ -42,21 +42,18 @@ AnalyzeLines parseLines(const std::string& out) {
   std::istringstream in(out);
   for (std::string line; std::getline(in, line);) {
     std::istringstream words(line);
-    double time = 0;
-    std::string second;
-    if (!(words >> time >> second)) {
+    DmxLine dmx{0, 0, 0};
+    std::string second, third;
+    if (!(words >> dmx.time >> second >> third)) {
       lines.malformed.push_back(line);
-      continue;
-    }
-    lines.times.push_back(time);
-    DmxLine dmx{time, 0, 0};
-    if (second != "dmx") {
+    } else if (second != "dmx") {
       ++lines.beats;
-    } else if (words >> dmx.channel >> dmx.value) {
+    } else if (std::istringstream(third) >> dmx.channel && words >> dmx.value) {
       lines.dmx.push_back(dmx);
     } else {
       lines.malformed.push_back(line);
     }
+    lines.times.push_back(dmx.time);
   }
   return lines;
 }
@@ -86,7 +83,8 @@ class VuCommandsTest : public FolderTest {
 };
 
 TEST_F(VuCommandsTest, AnalyzeSendsEachPointOnlyWhenItChangesInTimeOrderWithTheBeats) {
-  const CommandRun run = runTactolo("analyze synth:120 --vu " + shellQuoted(layoutFile()) + " --dmx");
+  const std::string vu = " --vu " + shellQuoted(layoutFile());
+  const CommandRun run = runTactolo("analyze synth:120" + vu + " --dmx");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_THAT(run.err, IsEmpty());
   const AnalyzeLines lines = parseLines(run.out);
@@ -103,13 +101,26 @@ TEST_F(VuCommandsTest, AnalyzeSendsEachPointOnlyWhenItChangesInTimeOrderWithTheB
     EXPECT_GE(write.channel, 1);
     EXPECT_LE(write.channel, 4);
     EXPECT_TRUE(write.value == 0 || write.value == 200);
-    const auto before = last.find(write.channel);
-    EXPECT_NE(before == last.end() ? 0 : before->second, write.value);
+    EXPECT_NE(last.count(write.channel) ? last[write.channel] : 0, write.value);
     last[write.channel] = write.value;
     const double passes = write.time / 0.08;
     EXPECT_NEAR(passes, std::round(passes), 1e-6);
   }
   EXPECT_EQ(lines.dmx.front().value, 200);
+
+  // The JSON document carries the same writes; without --dmx neither output
+  // carries them, and without --vu nothing is sent.
+  const CommandRun json = runTactolo("analyze synth:120" + vu + " --dmx --json");
+  ASSERT_EQ(json.status, 0) << json.err;
+  EXPECT_THAT(json.out, HasSubstr("\"dmx\": [\n    {\"time\": "));
+  std::size_t entries = 0;
+  for (std::size_t at = json.out.find("\"channel\""); at != std::string::npos;
+       at = json.out.find("\"channel\"", at + 1)) {
+    ++entries;
+  }
+  EXPECT_EQ(entries, lines.dmx.size());
+  EXPECT_THAT(runTactolo("analyze synth:120" + vu + " --json").out, ::testing::Not(HasSubstr("\"dmx\"")));
+  EXPECT_TRUE(parseLines(runTactolo("analyze synth:120 --dmx").out).dmx.empty());
 }
 
 TEST_F(VuCommandsTest, TheVuGainSliderDecidesHowHighTheMeterReaches) {
@@ -126,26 +137,6 @@ TEST_F(VuCommandsTest, TheVuGainSliderDecidesHowHighTheMeterReaches) {
   EXPECT_THAT(channelsWritten("0"), ::testing::IsSubsetOf({1}));
   // Two and a half times the level passes full scale: the last point lights.
   EXPECT_EQ(channelsWritten("100"), (std::set<int>{1, 2, 3, 4}));
-}
-
-TEST_F(VuCommandsTest, JsonCarriesTheSameDmxWrites) {
-  const std::string vu = " --vu " + shellQuoted(layoutFile());
-  const CommandRun text = runTactolo("analyze synth:120" + vu + " --dmx");
-  const CommandRun json = runTactolo("analyze synth:120" + vu + " --dmx --json");
-  ASSERT_EQ(json.status, 0) << json.err;
-  const auto writes = parseLines(text.out).dmx;
-  ASSERT_FALSE(writes.empty());
-  EXPECT_THAT(json.out, HasSubstr("\"dmx\": [\n    {\"time\": "));
-  std::size_t entries = 0;
-  for (std::size_t at = json.out.find("\"channel\""); at != std::string::npos;
-       at = json.out.find("\"channel\"", at + 1)) {
-    ++entries;
-  }
-  EXPECT_EQ(entries, writes.size());
-  // Without --dmx neither output carries them; without --vu nothing is sent.
-  EXPECT_THAT(runTactolo("analyze synth:120" + vu + " --json").out, ::testing::Not(HasSubstr("\"dmx\"")));
-  const CommandRun quiet = runTactolo("analyze synth:120 --dmx");
-  EXPECT_TRUE(parseLines(quiet.out).dmx.empty()) << quiet.out;
 }
 
 TEST_F(VuCommandsTest, ALayoutThePlugInCannotReadEndsTheAnalysisWithItsReason) {

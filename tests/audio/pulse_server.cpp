@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 
 extern char** environ;
 
@@ -136,16 +137,34 @@ void PulseServer::kill() {
   if (serverPid_ > 0) ::kill(serverPid_, SIGKILL);
 }
 
-std::vector<std::string> PulseServer::clientEnvironment() const {
+std::vector<std::string> environmentWithServer(const std::string& address, const std::string& home) {
   std::vector<std::string> environment;
   for (char** entry = environ; *entry != nullptr; ++entry) {
-    if (std::strncmp(*entry, "HOME=", 5) != 0 && std::strncmp(*entry, "PULSE_SERVER=", 13) != 0) {
-      environment.emplace_back(*entry);
+    const bool replaced = std::strncmp(*entry, "PULSE_SERVER=", 13) == 0 ||
+                          (!home.empty() && std::strncmp(*entry, "HOME=", 5) == 0);
+    if (!replaced) environment.emplace_back(*entry);
+  }
+  if (!home.empty()) environment.push_back("HOME=" + home);
+  environment.push_back("PULSE_SERVER=" + address);
+  return environment;
+}
+
+std::vector<std::string> PulseServer::clientEnvironment() const {
+  return environmentWithServer(address_, home_);
+}
+
+std::vector<ListedSource> listedSources(const PulseServer& server) {
+  std::vector<ListedSource> sources;
+  std::istringstream listing(server.run("pactl list sources"));
+  for (std::string line; std::getline(listing, line);) {
+    const auto text = line.find_first_not_of(" \t");
+    if (text == std::string::npos) continue;
+    if (line.compare(text, 6, "Name: ") == 0) sources.push_back({line.substr(text + 6), ""});
+    if (line.compare(text, 13, "Description: ") == 0 && !sources.empty()) {
+      sources.back().description = line.substr(text + 13);
     }
   }
-  environment.push_back("HOME=" + home_);
-  environment.push_back("PULSE_SERVER=" + address_);
-  return environment;
+  return sources;
 }
 
 std::string PulseServer::run(const std::string& command, int* status) const {

@@ -54,6 +54,18 @@ class PulseServer {
   std::string home_;
 };
 
+/// Our environment with PULSE_SERVER set to `address` (and HOME to `home`
+/// unless empty).
+std::vector<std::string> environmentWithServer(const std::string& address, const std::string& home = "");
+
+/// The server's sources in its order as `pactl list sources` tells them:
+/// name and description.
+struct ListedSource {
+  std::string name;
+  std::string description;
+};
+std::vector<ListedSource> listedSources(const PulseServer& server);
+
 /// True when the tests must fail, not skip, without a sound server (CI sets
 /// TACTOLO_REQUIRE_PULSE=1).
 bool pulseRequired();

@@ -1,3 +1,5 @@
+// The back-end that raises on request; its use in the plug-in's handlers is
+// checked by the handler_errors transcript.
 #include "audio/raising_capture.h"
 
 #include <gtest/gtest.h>
@@ -7,11 +9,13 @@
 namespace tactolo {
 namespace {
 
-TEST(RaisingCapture, RaisesOnceOnTheArmedOperationWithoutReachingTheLibraryBehind) {
+TEST(RaisingCapture, RaisesOnceOnTheLatestArmedOperationWithoutReachingTheLibraryBehind) {
   FakeCaptureLibrary fake({{"Line In", true, {{"Line", true}}}});
   RaisingCaptureLibrary capture(fake);
-  capture.raiseOnNextCall("RecordInit", "the sound server went away");
-  EXPECT_EQ(capture.GetVersion(), kCaptureLibraryVersion);  // another operation passes
+  capture.raiseOnNextCall("RecordFree", "old");
+  capture.raiseOnNextCall("RecordInit", "the sound server went away");  // replaces the older
+  EXPECT_NO_THROW(capture.RecordFree());
+  EXPECT_EQ(capture.GetVersion(), kCaptureLibraryVersion);
   try {
     capture.RecordInit(0);
     FAIL() << "no error";
@@ -21,17 +25,7 @@ TEST(RaisingCapture, RaisesOnceOnTheArmedOperationWithoutReachingTheLibraryBehin
   EXPECT_EQ(fake.initialisedDevice(), std::nullopt);
   EXPECT_TRUE(capture.RecordInit(0));  // once only
   EXPECT_EQ(fake.initialisedDevice(), 0);
-}
-
-TEST(RaisingCapture, ANewerRequestReplacesTheOlderAndUnknownOperationsAreRefused) {
-  FakeCaptureLibrary fake({{"Line In", true, {{"Line", true}}}});
-  RaisingCaptureLibrary capture(fake);
-  capture.raiseOnNextCall("RecordFree", "old");
-  capture.raiseOnNextCall("ChannelStop", "new");
-  EXPECT_NO_THROW(capture.RecordFree());
-  EXPECT_THROW(capture.ChannelStop(1), CaptureFailure);
   EXPECT_THROW(capture.raiseOnNextCall("RecordStop", "x"), std::invalid_argument);
-  EXPECT_TRUE(RaisingCaptureLibrary::isOperation("ChannelGetLevel"));
   EXPECT_FALSE(RaisingCaptureLibrary::isOperation("channelgetlevel"));
 }
 

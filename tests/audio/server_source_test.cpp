@@ -15,59 +15,46 @@ ServerSource cardWithPorts() {
                       2};
 }
 
-TEST(ServerSource, IsARecordingDeviceNamedByItsDescription) {
-  const RecordDeviceInfo info = cardWithPorts().deviceInfo();
+TEST(ServerSource, IsARecordingDeviceDisabledOnlyWhenEveryPortIsUnplugged) {
+  ServerSource source = cardWithPorts();
+  const RecordDeviceInfo info = source.deviceInfo();
   EXPECT_EQ(info.name, "Built-in Audio");
   EXPECT_EQ(info.driver, "alsa_input.pci");
   EXPECT_EQ(info.flags & kDeviceEnabled, kDeviceEnabled);
-}
-
-TEST(ServerSource, IsDisabledOnlyWhenEveryPortIsUnplugged) {
-  ServerSource source = cardWithPorts();
   source.ports[0].unavailable = true;
   EXPECT_TRUE(source.enabled());  // the headset port is still there
   source.ports[2].unavailable = true;
   EXPECT_FALSE(source.enabled());
   EXPECT_EQ(source.deviceInfo().flags & kDeviceEnabled, 0u);
-  // A source without ports (a monitor, a virtual source) is always enabled.
-  EXPECT_TRUE((ServerSource{"vsink.monitor", "Monitor of Null Output", {}, "", 2}.enabled()));
 }
 
 TEST(ServerSource, InputsAreThePortsWithTheActiveOneSwitchedOn) {
   const ServerSource source = cardWithPorts();
   EXPECT_EQ(source.inputCount(), 3);
-  EXPECT_EQ(source.inputName(0), "Microphone");
-  EXPECT_EQ(source.inputName(2), "Headset Microphone");
-  EXPECT_EQ(source.inputName(3), std::nullopt);
+  const std::optional<std::string> names[] = {"Microphone", "Line In", "Headset Microphone", std::nullopt};
+  const std::optional<uint32_t> flags[] = {kInputOff, 0u, kInputOff, std::nullopt};
+  for (int input = 0; input < 4; ++input) {
+    EXPECT_EQ(source.inputName(input), names[input]) << input;
+    EXPECT_EQ(source.inputFlags(input), flags[input]) << input;
+  }
   EXPECT_EQ(source.inputName(-1), std::nullopt);
-  EXPECT_EQ(source.inputFlags(0), kInputOff);
-  EXPECT_EQ(source.inputFlags(1), 0u);
-  EXPECT_EQ(source.inputFlags(2), kInputOff);
-  EXPECT_EQ(source.inputFlags(3), std::nullopt);
+  // Switching on activates the port unless it is active already; off, a
+  // volume change alone (neither flag) or both flags change nothing.
+  EXPECT_EQ(source.portToActivate(2, kInputOn), "analog-input-headset");
+  EXPECT_EQ(source.portToActivate(1, kInputOn), std::nullopt);
+  for (const uint32_t flag : {kInputOff, 0u, kInputOn | kInputOff}) {
+    EXPECT_EQ(source.portToActivate(0, flag), std::nullopt) << flag;
+  }
 }
 
-TEST(ServerSource, APortlessSourceHasOneInputSwitchedOnNamedAfterIt) {
+TEST(ServerSource, APortlessSourceIsEnabledWithOneInputSwitchedOnNamedAfterIt) {
   const ServerSource source{"vsink.monitor", "Monitor of Null Output", {}, "", 2};
+  EXPECT_TRUE(source.enabled());
   EXPECT_EQ(source.inputCount(), 1);
   EXPECT_EQ(source.inputName(0), "Monitor of Null Output");
   EXPECT_EQ(source.inputName(1), std::nullopt);
   EXPECT_EQ(source.inputFlags(0), 0u);
   EXPECT_EQ(source.portToActivate(0, kInputOn), std::nullopt);
-  EXPECT_EQ(source.portToActivate(0, kInputOff), std::nullopt);
-}
-
-TEST(ServerSource, SwitchingOnActivatesThePortAndSwitchingOffChangesNothing) {
-  const ServerSource source = cardWithPorts();
-  EXPECT_EQ(source.portToActivate(2, kInputOn), "analog-input-headset");
-  EXPECT_EQ(source.portToActivate(0, kInputOn), "analog-input-mic");
-  // Already active: nothing to do.
-  EXPECT_EQ(source.portToActivate(1, kInputOn), std::nullopt);
-  // Off, on a non-active input or on the active one, changes nothing.
-  EXPECT_EQ(source.portToActivate(0, kInputOff), std::nullopt);
-  EXPECT_EQ(source.portToActivate(1, kInputOff), std::nullopt);
-  // Neither flag (a volume change only) and both flags change nothing either.
-  EXPECT_EQ(source.portToActivate(0, 0u), std::nullopt);
-  EXPECT_EQ(source.portToActivate(0, kInputOn | kInputOff), std::nullopt);
 }
 
 }  // namespace

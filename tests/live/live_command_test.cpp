@@ -12,8 +12,6 @@
 #include "live/click_track.h"
 #include "live/live_process.h"
 
-extern char** environ;
-
 namespace tactolo::testing {
 namespace {
 
@@ -21,32 +19,25 @@ using app::findEntry;
 
 TEST(FindEntry, TakesDigitsAsAPositionAndAnythingElseAsAName) {
   const std::vector<std::string> devices{"Monitor of Built-in Audio", "Built-in Audio", "USB Mic 2", "7"};
-  EXPECT_EQ(findEntry(devices, "0"), 0);
-  EXPECT_EQ(findEntry(devices, "3"), 3);
-  EXPECT_EQ(findEntry(devices, "4"), std::nullopt);
-  EXPECT_EQ(findEntry(devices, "99999999999999999999"), std::nullopt);
-  // "7" is a position past the end, not the device called "7".
-  EXPECT_EQ(findEntry(devices, "7"), std::nullopt);
-  // An exact name wins over names that contain it.
-  EXPECT_EQ(findEntry(devices, "Built-in Audio"), 1);
-  // Otherwise the one name that holds it, in any case.
-  EXPECT_EQ(findEntry(devices, "usb"), 2);
-  EXPECT_EQ(findEntry(devices, "monitor"), 0);
-  EXPECT_EQ(findEntry(devices, "built-in"), std::nullopt);  // two of them
-  EXPECT_EQ(findEntry(devices, "Line"), std::nullopt);
-  EXPECT_EQ(findEntry(devices, ""), std::nullopt);
-  EXPECT_EQ(findEntry(devices, "-1"), std::nullopt);
-  EXPECT_EQ(findEntry({}, "0"), std::nullopt);
-}
-
-/// Our environment, with the sound server at `address`.
-std::vector<std::string> environmentWithServer(const std::string& address) {
-  std::vector<std::string> environment;
-  for (char** entry = environ; *entry != nullptr; ++entry) {
-    if (std::strncmp(*entry, "PULSE_SERVER=", 13) != 0) environment.emplace_back(*entry);
+  // "7" is a position past the end, not the device called "7"; an exact
+  // name wins over names that contain it; otherwise the one name that holds
+  // it, in any case ("built-in": two of them).
+  for (const auto& [text, position] :
+       std::vector<std::pair<std::string, std::optional<int32_t>>>{{"0", 0},
+                                                                   {"3", 3},
+                                                                   {"4", std::nullopt},
+                                                                   {"99999999999999999999", std::nullopt},
+                                                                   {"7", std::nullopt},
+                                                                   {"Built-in Audio", 1},
+                                                                   {"usb", 2},
+                                                                   {"monitor", 0},
+                                                                   {"built-in", std::nullopt},
+                                                                   {"Line", std::nullopt},
+                                                                   {"", std::nullopt},
+                                                                   {"-1", std::nullopt}}) {
+    EXPECT_EQ(findEntry(devices, text), position) << text;
   }
-  environment.push_back("PULSE_SERVER=" + address);
-  return environment;
+  EXPECT_EQ(findEntry({}, "0"), std::nullopt);
 }
 
 std::vector<std::string> lines(const std::string& text) {
@@ -109,12 +100,8 @@ TEST_F(LiveCommandTest, ListsTheDevicesThePluginShows) {
   EXPECT_EQ(run.status, 0) << run.err;
   // The server's sources in its order, by description.
   std::vector<std::string> expected;
-  std::istringstream listing(server->run("pactl list sources"));
-  for (std::string line; std::getline(listing, line);) {
-    const auto at = line.find("Description: ");
-    if (at != std::string::npos) {
-      expected.push_back(std::to_string(expected.size()) + "\t" + line.substr(at + 13));
-    }
+  for (const ListedSource& source : listedSources(*server)) {
+    expected.push_back(std::to_string(expected.size()) + "\t" + source.description);
   }
   ASSERT_EQ(expected.size(), 2u);
   EXPECT_EQ(lines(run.out), expected);

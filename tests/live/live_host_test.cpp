@@ -177,25 +177,5 @@ TEST_F(LiveHostTest, AStartWithTheServerGoneReportsNoServer) {
   EXPECT_EQ(host->shutdown(), "");
 }
 
-TEST(LiveHostWithoutServer, ShowsNoDeviceAndAStartReportsNoServer) {
-  const auto missing = std::filesystem::temp_directory_path() / "tactolo-no-server" / "native";
-  PulseCaptureLibrary capture("unix:" + missing.string());
-  HeadlessDialogs dialogs;
-  int beats = 0;
-  LiveHost host(TACTOLO_PLUGIN_LIBRARY, capture, dialogs, [&](const LiveBeat&) { ++beats; });
-  // No sound server is an empty list, not an error box.
-  EXPECT_TRUE(host.entries("devicesBox").empty());
-  EXPECT_TRUE(dialogs.records().empty());
-  EXPECT_FALSE(host.start());
-  ASSERT_EQ(dialogs.records().size(), 1u);
-  EXPECT_EQ(dialogs.records()[0].text, "Can't start recording\r\n\r\nerror code: 3");
-  EXPECT_EQ(capture.ErrorGetCode(), kErrorNoServer);
-  // The loop does not wait for a capture that never ran.
-  EXPECT_EQ(host.run(host.clock().nowMs() + 50), LiveHost::Wake::Deadline);
-  EXPECT_EQ(beats, 0);
-  EXPECT_EQ(host.shutdown(), "");
-  EXPECT_THROW(host.capturing(), std::runtime_error);
-}
-
 }  // namespace
 }  // namespace tactolo::testing

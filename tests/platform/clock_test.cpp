@@ -67,19 +67,6 @@ TEST(Countdown, RestartsOnEnableAndKeepsRunWhenDurationChanges) {
   EXPECT_EQ(expiries, (std::vector<TimeMs>{160, 190}));
 }
 
-TEST(Countdown, ReenabledInItsHandlerFiresEveryPeriod) {
-  VirtualClock clock;
-  Countdown generator(clock, 25);
-  std::vector<TimeMs> expiries;
-  generator.onExpire = [&] {
-    expiries.push_back(clock.nowMs());
-    if (expiries.size() < 3) generator.setEnabled(true);
-  };
-  generator.setEnabled(true);
-  clock.advance(1000);
-  EXPECT_EQ(expiries, (std::vector<TimeMs>{25, 50, 75}));
-}
-
 TEST(PeriodicTimer, TicksOnGridUntilHandlerDisablesIt) {
   VirtualClock clock;
   clock.advance(3);

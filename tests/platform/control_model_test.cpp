@@ -51,16 +51,6 @@ TEST(ControlModel, CheckBoxAndSliderRaiseOnlyOnChange) {
   EXPECT_EQ(slider.value(), 70);
 }
 
-TEST(ControlModel, ADragMovesTheSliderBeforeItsScrollRuns) {
-  Form form("frmMain", {});
-  auto& slider = form.add<Slider>("sldGain", -1, nullptr, TwipRect{}, 0, 100, 50);
-  std::vector<int> seen;
-  slider.onScroll = [&] { seen.push_back(slider.value()); };
-  slider.drag(20);
-  slider.drag(20);  // no move: the scroll runs, no change
-  EXPECT_EQ(seen, (std::vector<int>{20, 20}));
-}
-
 TEST(ControlModel, TextBoxTellsOnlyOfChangedTextAndIgnoresTypingWhileDisabled) {
   Form form("frmMain", {});
   auto& box = form.add<TextBox>("txtName", -1, nullptr, TwipRect{});

@@ -50,7 +50,7 @@ std::map<std::string, double> windowSettings(MainForm& f, const BeatVariables& v
 
 class ProjectSettingsTest : public PluginFixture, protected TestFolder {
  protected:
-  ProjectSettingsTest() : TestFolder("settings") {
+  ProjectSettingsTest() {
     capture.addDevice({"USB Audio", true, {{"Analog", true}, {"Digital", true}}});
     helper->project.projectName = "show";
     helper->project.baseFilename = path("show");

@@ -52,21 +52,17 @@ TEST_F(DetectionCycleTest, NoMethodSelectedGivesNoBeatsButLevelsGoOn) {
   EXPECT_DOUBLE_EQ(vars().VuLevelRight, 0.5);
 }
 
-TEST_F(DetectionCycleTest, AFailedLevelReadCountsAsFullWords) {
-  startSimple();
-  for (int i = 0; i < 4; ++i) capture.queueLevel(0xFFFFFFFFu);
-  clock.advance(80);
-  EXPECT_EQ(vars().AvgLevelLeft, 65535);
-  EXPECT_EQ(vars().AvgLevelRight, 65535);
-}
-
-TEST_F(DetectionCycleTest, LevelAverageRoundsHalvesToEven) {
+TEST_F(DetectionCycleTest, LevelAverageRoundsHalvesToEvenAndAFailedReadCountsAsFullWords) {
   startSimple();
   // Left sum 2 / 4 = 0.5 -> 0; right sum 10 / 4 = 2.5 -> 2.
   for (uint32_t word : {0x00000001u, 0x00010001u, 0x00040000u, 0x00050000u}) capture.queueLevel(word);
+  for (int i = 0; i < 4; ++i) capture.queueLevel(0xFFFFFFFFu);
   clock.advance(80);
   EXPECT_EQ(vars().AvgLevelLeft, 0);
   EXPECT_EQ(vars().AvgLevelRight, 2);
+  clock.advance(80);
+  EXPECT_EQ(vars().AvgLevelLeft, 65535);
+  EXPECT_EQ(vars().AvgLevelRight, 65535);
 }
 
 TEST_F(DetectionCycleTest, ARefusedBeatMessageDoesNotStopTheCycle) {

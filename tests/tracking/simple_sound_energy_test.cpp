@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "tracking/tempo.h"
@@ -35,27 +36,24 @@ TEST(SimpleSoundEnergy, SteadyToneNeverBeatsOnceTheHistoryIsFull) {
   for (int i = 0; i < 100; ++i) ASSERT_FALSE(method.run(tone.data(), 1.0)) << i;
 }
 
-TEST(SimpleSoundEnergy, JumpAboveTheThresholdBeats) {
-  SimpleSoundEnergy method;
-  auto quiet = spectrumWithEnergy(1.0);
-  for (int i = 0; i < 43; ++i) method.run(quiet.data(), 1.0);
+TEST(SimpleSoundEnergy, JumpAboveTheThresholdTimesTheGainBeats) {
+  const auto steady = [] {
+    SimpleSoundEnergy method;
+    for (int i = 0; i < 43; ++i) method.run(spectrumWithEnergy(1.0).data(), 1.0);
+    return method;
+  };
   // 1.5142857 times the mean is the threshold: just below gives nothing.
-  auto below = spectrumWithEnergy(1.514);
-  EXPECT_FALSE(method.run(below.data(), 1.0));
-  SimpleSoundEnergy fresh;
-  for (int i = 0; i < 43; ++i) fresh.run(quiet.data(), 1.0);
-  auto above = spectrumWithEnergy(1.52);
-  EXPECT_TRUE(fresh.run(above.data(), 1.0));
+  SimpleSoundEnergy method = steady();
+  EXPECT_FALSE(method.run(spectrumWithEnergy(1.514).data(), 1.0));
+  method = steady();
+  EXPECT_TRUE(method.run(spectrumWithEnergy(1.52).data(), 1.0));
   // The mean was taken before the jump entered the history.
-  EXPECT_NEAR(fresh.SSEAverage, 1.0, 1e-6);
-  EXPECT_NEAR(fresh.SSEHistory[0], 1.52, 1e-6);
-}
-
-TEST(SimpleSoundEnergy, GainFactorScalesTheEnergy) {
-  SimpleSoundEnergy method;
-  auto s = spectrumWithEnergy(1.0);
-  method.run(s.data(), 2.45);
-  EXPECT_NEAR(method.SSEEnergy, 2.45, 1e-6);
+  EXPECT_NEAR(method.SSEAverage, 1.0, 1e-6);
+  EXPECT_NEAR(method.SSEHistory[0], 1.52, 1e-6);
+  // The gain factor scales the energy: 0.62 x 2.45 clears the threshold.
+  method = steady();
+  EXPECT_TRUE(method.run(spectrumWithEnergy(0.62).data(), 2.45));
+  EXPECT_NEAR(method.SSEEnergy, 0.62 * 2.45, 1e-6);
 }
 
 TEST(SimpleSoundEnergy, LargeVarianceMakesEveryTickABeat) {
@@ -76,18 +74,18 @@ TEST(SimpleSoundEnergy, LastBinIsIgnored) {
   EXPECT_DOUBLE_EQ(method.SSEEnergy, 0.001);
 }
 
-TEST(MeasureBpm, IntervalsToTempo) {
-  EXPECT_EQ(MeasureBpm(1500, 1000), 120);
-  EXPECT_EQ(MeasureBpm(1333, 1000), 180);  // 180.18 rounds down
-  EXPECT_EQ(MeasureBpm(60000, 0), 1);
-  EXPECT_EQ(MeasureBpm(60001, 0), 0);
-  EXPECT_EQ(MeasureBpm(90000, 0), 0);
-}
-
-TEST(MeasureBpm, ZeroOrNegativeIntervalHasNoTempo) {
-  EXPECT_EQ(MeasureBpm(500, 500), 0);
-  EXPECT_EQ(MeasureBpm(-2147483647, 2147483647), 0);
-  EXPECT_EQ(MeasureBpm(1, 0), 32767);  // 60000 does not fit: held at the largest tempo
+TEST(MeasureBpm, IntervalsToTempoRoundedDownAndNoTempoForNoInterval) {
+  // 180.18 rounds down; 60000 / 1 does not fit and is held at the largest
+  // tempo.
+  for (const auto& [now, previous, bpm] : {std::tuple{1500, 1000, 120},
+                                           {1333, 1000, 180},
+                                           {60000, 0, 1},
+                                           {60001, 0, 0},
+                                           {500, 500, 0},
+                                           {-2147483647, 2147483647, 0},
+                                           {1, 0, 32767}}) {
+    EXPECT_EQ(MeasureBpm(now, previous), bpm) << now << " " << previous;
+  }
 }
 
 }  // namespace

@@ -28,8 +28,6 @@ using ::testing::HasSubstr;
 /// A folder of the test's own, removed with the test.
 class VuFilesTest : public ::testing::Test, protected testing::TestFolder {
  protected:
-  VuFilesTest() : TestFolder("vu") {}
-
   /// The folder as the folder rule gives it: with a separator at the end.
   std::string prefix() const { return folder_.string() + "/"; }
   std::vector<std::string> names() const { return ListFolderFiles(folder_.string()); }
@@ -74,19 +72,6 @@ TEST_F(VuFilesTest, MissingFolderListsNothingAndAFileAsFolderIsAnError) {
   EXPECT_TRUE(ListVuConfigs(path("gone/")).empty());
   put("plain", "x");
   EXPECT_THROW(ListFolderFiles(path("plain")), VuFileError);
-}
-
-TEST(VuConfigListTable, OneRowPerFilePlusAnEmptyRowAndNoReadsPastIt) {
-  VuConfigList list;
-  EXPECT_FALSE(list.fileName(0).has_value());
-  list.rebuild({{"a.vuconf", "Alpha"}, {"b.vuconf", "Beta"}, {"c.vuconf", "Gamma"}});
-  list.rebuild({{"x.vuconf", "Ex"}, {"y.vuconf", "Why"}});
-  EXPECT_EQ(list.rowCount(), 3);
-  EXPECT_EQ(list.fileName(1), "y.vuconf");
-  EXPECT_EQ(list.cell(0, 1), "Ex");
-  EXPECT_EQ(list.fileName(2), "");
-  for (int row : {-1, 3}) EXPECT_FALSE(list.fileName(row).has_value()) << row;
-  EXPECT_FALSE(list.cell(0, 2).has_value());
 }
 
 TEST_F(VuFilesTest, ASavedFileReadsBackAndAReplacedOneKeepsItsPermissions) {

@@ -1,16 +1,11 @@
-// Layouts and a recording DMX sink shared by the VU tests.
+// Layouts and a recording DMX sink shared by the VU tests, and their folders.
 #pragma once
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/test_folder.h"
 #include "vu/vu_config.h"
 #include "vu/vu_output.h"
 
@@ -57,38 +52,6 @@ class RecordingSink final : public VuDmxSink {
     return taken;
   }
   std::vector<std::string> calls;
-};
-
-/// A folder of the running test's own under the temporary folder, made
-/// empty and removed with the test.
-class TestFolder {
- public:
-  explicit TestFolder(const std::string& tag) {
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = std::filesystem::temp_directory_path() /
-              ("tactolo-" + tag + "-" + std::to_string(getpid()) + "-" + test->name());
-    std::filesystem::create_directories(folder_);
-  }
-  ~TestFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(folder_, ec);
-  }
-  TestFolder(const TestFolder&) = delete;
-  TestFolder& operator=(const TestFolder&) = delete;
-
-  std::string path(const std::string& name) const { return (folder_ / name).string(); }
-  void put(const std::string& name, const std::string& bytes) const {
-    std::ofstream(path(name), std::ios::binary) << bytes;
-  }
-  std::string contents(const std::string& name) const {
-    std::ifstream in(path(name), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
- protected:
-  std::filesystem::path folder_;
 };
 
 }  // namespace tactolo::testing
