@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "audio/fake_capture.h"
-#include "command_run.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/headless_host.h"
@@ -44,16 +43,6 @@ TEST(PluginLibraryHost, EndsTheModuleWhenItCloses) {
   // The window's close handlers freed the device before the library closed.
   EXPECT_EQ(capture.initialisedDevice(), std::nullopt);
   EXPECT_EQ(helper.use_count(), 1);
-}
-
-TEST(PluginLibraryHost, TheCommandLineRefusesALibraryOfAnotherVersionWithOneLine) {
-  const testing::CommandRun run =
-      testing::runShell(std::string("TACTOLO_PLUGIN=") + TACTOLO_OTHER_VERSION_LIBRARY + " " +
-                        TACTOLO_BINARY + " analyze synth:120");
-  EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.out, "");
-  EXPECT_THAT(run.err, HasSubstr("speaks interface version"));
-  EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
 }
 
 }  // namespace

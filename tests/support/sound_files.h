@@ -3,6 +3,7 @@
 
 #include <sndfile.h>
 
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -43,6 +44,18 @@ inline bool claimFlacFrames(const std::string& path, uint64_t frames) {
   for (int i = 0; i < 4; ++i) head[22 + i] = static_cast<char>(frames >> (24 - 8 * i));
   bytes.seekp(0);
   return static_cast<bool>(bytes.write(head, sizeof head));
+}
+
+/// Broadband clicks every 500 ms over a quiet hiss (which leaves an encoder
+/// little to pack), `seconds` long, mono at `rate` Hz: the simple
+/// sound-energy method, which listens to the whole spectrum, hears them.
+inline std::vector<float> clickTrack(double seconds, int rate = 44100) {
+  std::vector<float> mono(static_cast<std::size_t>(seconds * rate));
+  const std::size_t period = static_cast<std::size_t>(rate / 2);
+  for (std::size_t i = 0; i < mono.size(); ++i) {
+    mono[i] = static_cast<float>((i % period < 200 ? 0.9 : 0.02) * std::sin(0.37 * double(i) * double(i)));
+  }
+  return mono;
 }
 
 /// A test that writes audio files into its own folder.

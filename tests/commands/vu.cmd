@@ -1,0 +1,154 @@
+# The VU meter on the command line: `analyze` with a VU layout and its DMX
+# writes, and `vuconf check`.
+#
+# Each case writes the layout it uses. A layout file has 323 lines: the
+# name, the mode (True for stereo), the points per row, then 32 points of
+# ten lines each (Confirmed, Monochrome, DimmerValue, Red, Green, Blue,
+# DimmerChannel, RedChannel, GreenChannel, BlueChannel), the 16 left ones
+# first. four.vuconf is a mono row of four dimmer points on channels 1 to 4,
+# each lit at 200; the points it does not use are all zero.
+
+With --vu and --dmx the DMX writes come among the beats, in time order:
+each point sends only when it lights or goes dark, on a level pass (every
+80 ms). With the level of the pattern the first two points light.
+  $ { printf '%s\n' "Four dimmers" False 4
+  >   for channel in 1 2 3 4; do printf '%s\n' False True 200 0 0 0 $channel 0 0 0; done
+  >   printf '0\n%.0s' {1..280}; } > four.vuconf
+  exit 0
+  $ tactolo analyze synth:120 --vu four.vuconf --dmx | awk '$1 < 3.1'
+  0.080 dmx 2 200
+  0.080 dmx 1 200
+  0.160 dmx 2 0
+  0.240 dmx 1 0
+  0.560 dmx 2 200
+  0.560 dmx 1 200
+  0.640 dmx 2 0
+  0.720 dmx 1 0
+  1.020 58 detected
+  1.040 dmx 1 200
+  1.200 dmx 1 0
+  1.520 120 detected
+  1.600 dmx 2 200
+  1.600 dmx 1 200
+  1.680 dmx 2 0
+  1.760 dmx 1 0
+  2.020 120 detected
+  2.080 dmx 2 200
+  2.080 dmx 1 200
+  2.160 dmx 2 0
+  2.240 dmx 1 0
+  2.520 120 detected
+  2.560 dmx 2 200
+  2.560 dmx 1 200
+  2.640 dmx 2 0
+  2.720 dmx 1 0
+  3.020 120 detected
+  3.040 dmx 1 200
+  exit 0
+  $ tactolo analyze synth:120 --vu four.vuconf --dmx | sort -c -s -n -k 1,1
+  exit 0
+  $ tactolo analyze synth:120 --vu four.vuconf --dmx | awk '$2 == "dmx" { print $3, $4 }' | sort | uniq -c
+       60 1 0
+       60 1 200
+       45 2 0
+       45 2 200
+  exit 0
+
+The JSON document carries the same writes. Without --dmx neither output
+shows them, and without --vu nothing is sent.
+  $ { printf '%s\n' "Four dimmers" False 4
+  >   for channel in 1 2 3 4; do printf '%s\n' False True 200 0 0 0 $channel 0 0 0; done
+  >   printf '0\n%.0s' {1..280}; } > four.vuconf
+  exit 0
+  $ tactolo analyze synth:120 --vu four.vuconf --dmx --json | sed -n '1,6p;/"dmx"/,+3p'
+  {
+    "source": "synth:120",
+    "method": 0,
+    "duration": 30.000,
+    "beats": [
+      {"time": 1.020, "bpm": 58, "kind": "detected"},
+    "dmx": [
+      {"time": 0.080, "channel": 2, "value": 200},
+      {"time": 0.080, "channel": 1, "value": 200},
+      {"time": 0.160, "channel": 2, "value": 0},
+  exit 0
+  $ tactolo analyze synth:120 --vu four.vuconf --dmx | awk '/ dmx /' | wc -l
+  210
+  exit 0
+  $ tactolo analyze synth:120 --vu four.vuconf --dmx --json | awk '/"channel"/' | wc -l
+  210
+  exit 0
+  $ tactolo analyze synth:120 --vu four.vuconf --json | awk '/"dmx"/' | wc -l
+  0
+  exit 0
+  $ tactolo analyze synth:120 --vu four.vuconf | awk '/ dmx /' | wc -l
+  0
+  exit 0
+  $ tactolo analyze synth:120 --dmx | awk '/ dmx /' | wc -l
+  0
+  exit 0
+
+The VU gain slider decides how high the meter reaches: a third of the level
+lights no point, two and a half times it lights all four (the channels
+written).
+  $ { printf '%s\n' "Four dimmers" False 4
+  >   for channel in 1 2 3 4; do printf '%s\n' False True 200 0 0 0 $channel 0 0 0; done
+  >   printf '0\n%.0s' {1..280}; } > four.vuconf
+  exit 0
+  $ tactolo analyze synth:120 --vu four.vuconf --vu-gain 0 --dmx | awk '$2 == "dmx" { print $3 }' | sort -u
+  exit 0
+  $ tactolo analyze synth:120 --vu four.vuconf --vu-gain 100 --dmx | awk '$2 == "dmx" { print $3 }' | sort -u
+  1
+  2
+  3
+  4
+  exit 0
+
+A layout the plug-in cannot read ends the run before it starts, with the
+reader's reason.
+  $ printf 'Name\r\nTrue\r\n0\r\n' > short.vuconf
+  exit 0
+  $ tactolo analyze synth:120 --vu short.vuconf
+  stderr: tactolo: cannot use the VU layout short.vuconf: the file ends after 3 lines; a configuration has 323
+  exit 2
+  $ tactolo analyze synth:120 --vu missing.vuconf
+  stderr: tactolo: cannot use the VU layout missing.vuconf: cannot open missing.vuconf: No such file or directory
+  exit 2
+
+`vuconf check` prints one line per file and exits 0 when every file reads.
+The name is Windows-1252 in the file and UTF-8 on the line, a tab escaped.
+  $ { printf '%s\n' "Four dimmers" False 4
+  >   for channel in 1 2 3 4; do printf '%s\n' False True 200 0 0 0 $channel 0 0 0; done
+  >   printf '0\n%.0s' {1..280}; } > four.vuconf
+  exit 0
+  $ { printf 'B\xfchne\tlinks\r\nTrue\r\n1\r\n'; printf '0\r\n%.0s' {1..320}; } > stereo.vuconf
+  exit 0
+  $ tactolo vuconf check four.vuconf stereo.vuconf
+  four.vuconf: ok: "Four dimmers", mono, 4 points
+  stereo.vuconf: ok: "Bühne\tlinks", stereo, 1 point
+  exit 0
+
+One file that does not read makes it exit 1; the others are still checked.
+  $ { printf '%s\n' "Four dimmers" maybe 4; printf '0\n%.0s' {1..320}; } > bad.vuconf
+  exit 0
+  $ printf 'Name\r\nTrue\r\n0\r\n' > short.vuconf
+  exit 0
+  $ tactolo vuconf check bad.vuconf short.vuconf missing.vuconf
+  bad.vuconf: error: line 2 (mode) is not True, False or a number
+  short.vuconf: error: the file ends after 3 lines; a configuration has 323
+  missing.vuconf: error: cannot open missing.vuconf: No such file or directory
+  exit 1
+  $ { printf '%s\n' "Four dimmers" False 4; printf '0\n%.0s' {1..320}; } > good.vuconf
+  exit 0
+  $ tactolo vuconf check bad.vuconf good.vuconf
+  bad.vuconf: error: line 2 (mode) is not True, False or a number
+  good.vuconf: ok: "Four dimmers", mono, 4 points
+  exit 1
+
+Without a file it is a bad command.
+  $ tactolo vuconf check
+  stderr: tactolo: FILE is required
+  exit 2
+  $ tactolo vuconf
+  stderr: tactolo: A subcommand is required
+  exit 2
