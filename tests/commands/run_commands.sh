@@ -21,7 +21,8 @@
 #
 # Every case runs in a fresh empty folder, its commands one after the other
 # in that folder, each with standard input from /dev/null unless the
-# command redirects it, in the C locale, given 120 s. Standard output comes
+# command redirects it, in the C locale, with a HOME and a TMPDIR of the
+# run's own, given 120 s. Standard output comes
 # before standard error; text after the last line end of either gets
 # " (no line end)". An empty line of output is a line of two blanks.
 #
@@ -53,8 +54,8 @@ unset TACTOLO_PLUGIN
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-mkdir "$work/tmp"
-export TMPDIR="$work/tmp"
+mkdir "$work/tmp" "$work/home"
+export TMPDIR="$work/tmp" HOME="$work/home"
 name="$(basename "$cmd_file" .cmd)"
 mkdir -p "$out_dir"
 actual="$out_dir/$name.actual"

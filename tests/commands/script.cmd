@@ -56,6 +56,35 @@ line during which it broke off: beats before the break, none after it.
     1520 ms: 9 1 0
   exit 0
 
+A VU configuration saved outside the project's folder is written there,
+and then loaded by its name from the project's folder, where it is not.
+  $ mkdir elsewhere
+  exit 0
+  $ cat > save.script <<'end'
+  > project "show" "project"
+  > audio device "Line In"
+  > audio input "Line" on
+  > call Init
+  > call Configure
+  > answer save "../elsewhere/side.vuconf"
+  > click VUConfigForm SaveCommand
+  > dump dialogs
+  > get VUConfigForm.ConfigCombo.text
+  > end
+  exit 0
+  $ tactolo script save.script
+  Init -> true
+  Configure -> true
+  dialogs: 3
+    save title="Save Configuration ..." filter="VU-Meter (*.vuconf)|*.vuconf" index=1 folder="project/" file="" -> "project/../elsewhere/side.vuconf"
+    message title="" text="Configuration saved !" icon=none buttons=ok -> ok
+    message title="" text="Error while reading project/side.vuconf" icon=none buttons=ok -> ok
+  VUConfigForm.ConfigCombo.text = "side.vuconf"
+  exit 0
+  $ tactolo vuconf check elsewhere/side.vuconf
+  elsewhere/side.vuconf: ok: "", stereo, 8 points
+  exit 0
+
 A script that is a folder or is not there is refused.
   $ mkdir folder && tactolo script folder
   stderr: tactolo: cannot read the script folder: it is a folder

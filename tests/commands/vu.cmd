@@ -145,6 +145,60 @@ One file that does not read makes it exit 1; the others are still checked.
   good.vuconf: ok: "Four dimmers", mono, 4 points
   exit 1
 
+The reader names the line and the field it cannot take. Each file here is
+four.vuconf with one line replaced (file line-N-TEXT.vuconf has TEXT on
+line N). Sizes and bytes are rounded before they are checked, halves to
+even; channels take the signed 32-bit range.
+  $ { printf '%s\n' "Four dimmers" False 4
+  >   for channel in 1 2 3 4; do printf '%s\n' False True 200 0 0 0 $channel 0 0 0; done
+  >   printf '0\n%.0s' {1..280}; } > four.vuconf
+  exit 0
+  $ for change in 2:yes 3:0 3:17 3:-1 3:16.51 3:0.5 3: 4: 6:256 7:-0.6 10:2147483647.5 11:-2147483649 \
+  >               12:99999999999999999999999 163:1e3 164:maybe 323:0x10; do
+  >   awk -v line="${change%%:*}" -v text="${change#*:}" 'NR == line { $0 = text } { print }' four.vuconf \
+  >     > "line-${change%%:*}-${change#*:}.vuconf"
+  > done
+  exit 0
+  $ tactolo vuconf check line-*.vuconf
+  line-10-2147483647.5.vuconf: error: line 10 (left point 0, DimmerChannel) is outside -2147483648..2147483647
+  line-11--2147483649.vuconf: error: line 11 (left point 0, RedChannel) is outside -2147483648..2147483647
+  line-12-99999999999999999999999.vuconf: error: line 12 (left point 0, GreenChannel) is outside -2147483648..2147483647
+  line-163-1e3.vuconf: error: line 163 (left point 15, BlueChannel) is not a number
+  line-164-maybe.vuconf: error: line 164 (right point 0, Confirmed) is not True, False or a number
+  line-2-yes.vuconf: error: line 2 (mode) is not True, False or a number
+  line-3--1.vuconf: error: line 3 (size) is outside 1..16
+  line-3-.vuconf: error: line 3 (size) is not a number
+  line-3-0.5.vuconf: error: line 3 (size) is outside 1..16
+  line-3-0.vuconf: error: line 3 (size) is outside 1..16
+  line-3-16.51.vuconf: error: line 3 (size) is outside 1..16
+  line-3-17.vuconf: error: line 3 (size) is outside 1..16
+  line-323-0x10.vuconf: error: line 323 (right point 15, BlueChannel) is not a number
+  line-4-.vuconf: error: line 4 (left point 0, Confirmed) is not True, False or a number
+  line-6-256.vuconf: error: line 6 (left point 0, DimmerValue) is outside 0..255
+  line-7--0.6.vuconf: error: line 7 (left point 0, Red) is outside 0..255
+  exit 1
+
+Lines may end with LF alone or CR LF, the last one with none; booleans may
+be in any case or numbers, numbers may carry blanks, a sign and a fraction.
+Lines after the 323rd are ignored; a file of 322 lines is refused (the
+empty rest after its last line end is no line).
+  $ { printf '%s\r\n' "Mixed" true ' 2.5 ' fAlSe 0 3.5 254.51 +0.5 .7 -2147483648.4 -0.5
+  >   printf '%s\n' 0 0 TRUE -3 0 0 0 0 0 0 0 0 0.25 0.0; printf '0\n%.0s' {1..298}
+  >   printf 'junk\nmore junk'; } > mixed.vuconf
+  exit 0
+  $ { printf 'Last\r\nFalse\r\n1\r\n'; printf '0\r\n%.0s' {1..319}; printf 0; } > last.vuconf
+  exit 0
+  $ { printf 'Short\r\nFalse\r\n1\r\n'; printf '0\r\n%.0s' {1..319}; } > short.vuconf
+  exit 0
+  $ mkdir folder.vuconf
+  exit 0
+  $ tactolo vuconf check mixed.vuconf last.vuconf short.vuconf folder.vuconf
+  mixed.vuconf: ok: "Mixed", stereo, 2 points
+  last.vuconf: ok: "Last", mono, 1 point
+  short.vuconf: error: the file ends after 322 lines; a configuration has 323
+  folder.vuconf: error: cannot open folder.vuconf: it is a folder
+  exit 1
+
 Without a file it is a bad command.
   $ tactolo vuconf check
   stderr: tactolo: FILE is required

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <cstring>
 #include <sstream>
 
 #include "audio/pulse_server.h"
@@ -47,48 +46,8 @@ std::vector<std::string> lines(const std::string& text) {
   return all;
 }
 
-TEST(LiveCommand, RefusesBadOptionValuesBeforeAnythingStarts) {
-  // No server is needed: the values are checked first.
-  const auto environment = environmentWithServer("unix:/nonexistent/native");
-  for (const std::vector<std::string>& args : {std::vector<std::string>{"--input-gain", "31"},
-                                               {"--input-gain", "-3"},
-                                               {"--input-gain", "1.5"},
-                                               {"--method", "3"},
-                                               {"--gain", "101"},
-                                               {"--gain", "0x10"},
-                                               {"--duration", "0"},
-                                               {"--duration", ""},
-                                               {"--bogus"}}) {
-    std::vector<std::string> command{"live"};
-    command.insert(command.end(), args.begin(), args.end());
-    const LiveRun run = runLiveCommand(command, environment);
-    EXPECT_EQ(run.status, 2) << args[0] << " " << (args.size() > 1 ? args[1] : "");
-    EXPECT_EQ(lines(run.err).size(), 1u) << run.err;
-    EXPECT_NE(run.err.find(args[0]), std::string::npos) << run.err;
-    EXPECT_EQ(run.out, "");
-  }
-}
-
-TEST(LiveCommand, WithoutASoundServerListsNothingAndCannotStart) {
-  const auto environment = environmentWithServer("unix:/nonexistent/native");
-  const LiveRun list = runLiveCommand({"live", "--list-devices"}, environment);
-  EXPECT_EQ(list.status, 0) << list.err;
-  EXPECT_EQ(list.out, "");
-  EXPECT_NE(list.err.find("no recording device"), std::string::npos) << list.err;
-
-  const LiveRun start = runLiveCommand({"live", "--duration", "1"}, environment);
-  EXPECT_EQ(start.status, app::kLiveCaptureFailed);
-  EXPECT_EQ(start.out, "");
-  EXPECT_NE(start.err.find("tactolo: Can't start recording: error code: 3\n"), std::string::npos)
-      << start.err;
-  EXPECT_NE(start.err.find("no sound server"), std::string::npos) << start.err;
-
-  // A device asked for that the list does not have is a bad option.
-  const LiveRun device = runLiveCommand({"live", "--device", "0"}, environment);
-  EXPECT_EQ(device.status, 2);
-  EXPECT_NE(device.err.find("--device: no recording device '0'"), std::string::npos) << device.err;
-}
-
+// Options refused and a run without a sound server are in the live command
+// transcript.
 class LiveCommandTest : public PulseServerTest {
  protected:
   /// Whether the server has a recording stream (a capture runs).

@@ -1,5 +1,6 @@
-// The text of VU configuration files: what is written, what reads, what is
-// refused and where.
+// The text of VU configuration files: what is written and the values read
+// from it. What `vuconf check` refuses, and where, is in the vu command
+// transcript.
 #include "vu/vu_file_format.h"
 
 #include <gmock/gmock.h>
@@ -16,7 +17,6 @@ namespace tactolo {
 namespace {
 
 using testing::distinctLayout;
-using ::testing::HasSubstr;
 
 std::vector<std::string> linesOf(const std::string& bytes) {
   std::istringstream in(bytes);
@@ -30,17 +30,6 @@ std::string joined(const std::vector<std::string>& lines, const std::string& end
   std::string text;
   for (const std::string& line : lines) text += line + end;
   return text;
-}
-
-/// The message of the VuFileError that reading these lines raises.
-std::string readError(const std::vector<std::string>& lines) {
-  try {
-    ParseVuLayout(lines);
-  } catch (const VuFileError& error) {
-    return error.what();
-  }
-  ADD_FAILURE() << "the lines were read";
-  return {};
 }
 
 TEST(VuFileFormat, ASavedLayoutReadsBackWithAllPointsOfBothRowsFromLinesEndedByCrLf) {
@@ -106,50 +95,6 @@ TEST(VuFileFormat, ReadsLfOnlyBooleansInAnyCaseAndNumbersWithFractions) {
   EXPECT_FALSE(layout.LeftPoints[2].Confirmed);
   EXPECT_TRUE(layout.LeftPoints[3].Confirmed);
   EXPECT_EQ(layout.RightPoints, distinctLayout().RightPoints);
-}
-
-TEST(VuFileFormat, ShortFilesAreRefusedAndLinesAfterTheLastIgnored) {
-  std::string bytes = FormatVuLayout(distinctLayout());
-  EXPECT_EQ(ParseVuLayoutBytes(bytes + "junk\r\nmore junk"), distinctLayout());
-  bytes.resize(bytes.size() - 2);  // the last line needs no line end
-  EXPECT_EQ(ParseVuLayoutBytes(bytes), distinctLayout());
-
-  std::vector<std::string> lines = validLines();
-  lines.pop_back();
-  EXPECT_THAT(readError(lines), HasSubstr("322 lines"));
-  // An empty remainder after the last LF is no line of its own.
-  EXPECT_THROW(ParseVuLayoutBytes(joined(lines, "\r\n")), VuFileError);
-}
-
-TEST(VuFileFormat, RefusalsNameTheLineAndTheField) {
-  struct Case {
-    size_t line;  // 1-based
-    const char* text;
-    const char* message;
-  };
-  const Case cases[] = {
-      {2, "yes", "line 2 (mode) is not True, False or a number"},
-      {3, "0", "line 3 (size) is outside 1..16"},
-      {3, "17", "line 3 (size) is outside 1..16"},
-      {3, "-1", "line 3 (size) is outside 1..16"},
-      {3, "16.51", "line 3 (size) is outside 1..16"},
-      {3, "0.5", "line 3 (size) is outside 1..16"},
-      {3, "", "line 3 (size) is not a number"},
-      {4, "", "line 4 (left point 0, Confirmed) is not True, False or a number"},
-      {6, "256", "line 6 (left point 0, DimmerValue) is outside 0..255"},
-      {7, "-0.6", "line 7 (left point 0, Red) is outside 0..255"},
-      {10, "2147483647.5", "line 10 (left point 0, DimmerChannel) is outside -2147483648..2147483647"},
-      {11, "-2147483649", "line 11 (left point 0, RedChannel) is outside -2147483648..2147483647"},
-      {12, "99999999999999999999999", "line 12 (left point 0, GreenChannel) is outside"},
-      {163, "1e3", "line 163 (left point 15, BlueChannel) is not a number"},
-      {164, "maybe", "line 164 (right point 0, Confirmed)"},
-      {323, "0x10", "line 323 (right point 15, BlueChannel) is not a number"},
-  };
-  for (const Case& c : cases) {
-    std::vector<std::string> lines = validLines();
-    lines[c.line - 1] = c.text;
-    EXPECT_THAT(readError(lines), HasSubstr(c.message)) << "line " << c.line << ": " << c.text;
-  }
 }
 
 TEST(RoundedDecimal, HalvesGoToEvenAndOtherTextIsNoNumber) {

@@ -86,22 +86,6 @@ TEST_F(VuFilesTest, ASavedFileReadsBackAndAReplacedOneKeepsItsPermissions) {
   EXPECT_THAT(names(), ElementsAre("front.vuconf"));
 }
 
-TEST_F(VuFilesTest, ReadErrorsSayWhatIsWrong) {
-  auto message = [&](const std::string& name) {
-    try {
-      ReadVuConfigFile(path(name));
-    } catch (const VuFileError& error) {
-      return std::string(error.what());
-    }
-    return std::string("read");
-  };
-  EXPECT_THAT(message("missing.vuconf"), HasSubstr("cannot open " + path("missing.vuconf")));
-  fs::create_directory(folder_ / "dir.vuconf");
-  EXPECT_THAT(message("dir.vuconf"), HasSubstr("folder"));
-  put("short.vuconf", "Name\r\nTrue\r\n");
-  EXPECT_THAT(message("short.vuconf"), HasSubstr("after 2 lines"));
-}
-
 TEST_F(VuFilesTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
   WriteVuConfigFile(path("front.vuconf"), distinctLayout());
   const std::string oldBytes = contents("front.vuconf");

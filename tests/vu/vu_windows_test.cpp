@@ -1,15 +1,14 @@
-// The VU editor's file operations and the VU meter's host output, on the VU
-// layer alone: the main window is a stand-in with the two controls the
-// editor reaches.
+// The VU editor's file operations and the VU meter's host output where a
+// script cannot lead them (a project without a folder, a folder that cannot
+// be listed, a host that refuses DMX), on the VU layer alone: the main
+// window is a stand-in with the two controls the editor reaches. The rest is
+// in the vu_* transcripts.
 #include "vu/vu_windows.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -73,7 +72,6 @@ class VuWindowsTest : public ::testing::Test, protected testing::TestFolder {
     }
     return texts;
   }
-  const VuLayout& layout() const { return module.vu().config; }
   VUConfigForm& editor() { return windows.editor; }
 
   VirtualClock clock;
@@ -84,40 +82,6 @@ class VuWindowsTest : public ::testing::Test, protected testing::TestFolder {
   FakeMainWindow main;
   Windows windows{module};
 };
-
-TEST_F(VuWindowsTest, AFileThatFailsChangesNothingAndNamesItsPath) {
-  // Saving and loading back, and a file one line short, are in the vu_files
-  // transcript.
-  const VuLayout front = distinctLayout();
-  WriteVuConfigFile(path("front.vuconf"), front);
-  editor().load();  // lists the folder and loads its first file
-  EXPECT_EQ(layout(), front);
-  VuConfigControls& f = editor().form();
-  // Form_Load's last refresh greys the points out of use again.
-  EXPECT_EQ(f.LL[3]->backColor(),
-            Rgb(front.LeftPoints[3].Red, front.LeftPoints[3].Green, front.LeftPoints[3].Blue));
-  EXPECT_EQ(f.LL[4]->backColor(), VuConfigControls::kUnusedPoint);
-  EXPECT_FALSE(f.LR[0]->enabled());
-
-  std::string last = contents("front.vuconf");
-  last.replace(last.rfind("\r\n", last.size() - 3) + 2, std::string::npos, "blue\r\n");
-  put("last.vuconf", last);
-  dialogs.clearRecords();
-  for (const char* name : {"last.vuconf", "missing.vuconf"}) {
-    SCOPED_TRACE(name);
-    editor().LoadConfig(name);
-    EXPECT_THAT(messages(), ElementsAre("Error while reading " + path(name)));
-    dialogs.clearRecords();
-    EXPECT_EQ(layout(), front);
-    EXPECT_EQ(f.VuNameText.text(), "Front truss");
-    EXPECT_EQ(f.SizeCombo.listIndex(), 3);
-    EXPECT_EQ(module.vu().output.size, 4);
-  }
-  // A configuration that was never loaded stays unloaded.
-  module.vu().config.VuConfigLoaded = false;
-  editor().LoadConfig("last.vuconf");
-  EXPECT_FALSE(module.vu().config.VuConfigLoaded);
-}
 
 TEST_F(VuWindowsTest, WithoutAProjectFolderNothingIsListedLoadedOrSaved) {
   WriteVuConfigFile(path("front.vuconf"), distinctLayout());
@@ -155,26 +119,6 @@ TEST_F(VuWindowsTest, AFolderThatCannotBeListedIsReportedAndListsNothing) {
   useProject("show", folder_ / "gone");
   editor().GetConfigs();
   EXPECT_EQ(module.eventErrors().size(), 1u);
-}
-
-TEST_F(VuWindowsTest, ASaveThatFailsShowsNothingAndListsNothing) {
-  editor().load();
-  put("plain", "not a folder");
-  dialogs.queueFileSaveAnswer(path("plain/copy.vuconf"));
-  editor().SaveCommand_Click();
-  EXPECT_THAT(messages(), IsEmpty());
-  EXPECT_EQ(editor().form().ConfigCombo.listCount(), 0);
-  EXPECT_EQ(contents("plain"), "not a folder");
-}
-
-TEST_F(VuWindowsTest, ASaveElsewhereIsReloadedByNameFromTheProjectsFolder) {
-  editor().load();
-  fs::create_directory(folder_ / "elsewhere");
-  dialogs.queueFileSaveAnswer(path("elsewhere/side.vuconf"));
-  editor().SaveCommand_Click();
-  EXPECT_EQ(ReadVuConfigFile(path("elsewhere/side.vuconf")), layout());
-  EXPECT_THAT(messages(), ElementsAre("Configuration saved !", "Error while reading " + path("side.vuconf")));
-  EXPECT_EQ(editor().form().ConfigCombo.text(), "side.vuconf");
 }
 
 TEST_F(VuWindowsTest, AHostThatRefusesDmxGetsOneEventErrorPerPassWhileThePassGoesOn) {
