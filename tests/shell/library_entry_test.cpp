@@ -1,6 +1,9 @@
-// The module's lifetime across the library entry: objects a host keeps after
-// tactolo_shutdown(), a module started again, other platform services, and
-// close handlers that raise while the module ends.
+// The library's C entry as a host meets it through dlopen: the facts it
+// tells, the objects it creates, and the module's lifetime across it
+// (objects a host keeps after tactolo_shutdown(), a module started again,
+// other platform services, close handlers that raise while the module
+// ends). Driving the objects is in the script transcripts (plugin_object,
+// tool_window, handler_errors, names).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -82,6 +85,27 @@ void callEveryMember(EndedCalls& calls, IPluginAutomation& user) {
   calls.expect("state", user.state("Recording"));
   calls.expect("timer", user.timer("beatTimer"));
   calls.expect("takeEventErrors", user.takeEventErrors());
+}
+
+class LibraryEntryTest : public LibraryFixture {};
+
+TEST_F(LibraryEntryTest, TellsItsFactsAndCreatesOnlyItsClass) {
+  EXPECT_EQ(info()->interfaceVersion, kInterfaceVersion);
+  EXPECT_STREQ(info()->typeLibraryName, "Tactolo");
+  EXPECT_STREQ(info()->typeLibraryDescription, "Lumacue Tactolo");
+  EXPECT_STREQ(info()->progId, "Tactolo.clsLMQPlugIn");
+  PlatformServices platform = services();
+  std::shared_ptr<IclsLMQPlugIn> object;
+  char error[200] = "";
+  EXPECT_EQ(create("Tactolo.Other", &platform, &object, error, sizeof error), 0);
+  EXPECT_STRNE(error, "");
+  EXPECT_EQ(object, nullptr);
+  EXPECT_EQ(create(kProgId, nullptr, &object, error, sizeof error), 0);  // no platform yet
+  EXPECT_EQ(create(kProgId, &platform, nullptr, error, sizeof error), 0);
+  EXPECT_STREQ(error, "no place for the object");
+  ASSERT_EQ(create(kProgId, &platform, &object, error, sizeof error), 1) << error;
+  ASSERT_NE(object, nullptr);
+  EXPECT_EQ(object->PluginName().value, "Tactolo");
 }
 
 class LibraryLifetimeTest : public LibraryFixture {};
