@@ -1,5 +1,6 @@
-// The edges of the script syntax: quoting, control references, property
-// paths and numbers.
+// The script syntax as it reads what is right: quoting, control references,
+// property paths and numbers. What it refuses, and its messages, are in the
+// script command transcript.
 #include "script_syntax.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +22,7 @@ TEST(ScriptSyntax, SplitsOnBlanksAndKeepsQuotedBlanks) {
   // A doubled quote inside quotes is one quote; an empty quoted argument counts.
   EXPECT_EQ(texts(splitArguments(R"(type F c "say ""hi""" "")")),
             (std::vector<std::string>{"type", "F", "c", "say \"hi\"", ""}));
+  EXPECT_EQ(splitArguments(R"(file "a""")").at(1).text, "a\"");
   // A script written with CR LF line ends reads the same.
   EXPECT_EQ(texts(splitArguments("wait 20\r")), (std::vector<std::string>{"wait", "20"}));
   EXPECT_TRUE(splitArguments("   ").empty());
@@ -32,14 +34,6 @@ TEST(ScriptSyntax, TellsQuotedFromBareWords) {
   EXPECT_FALSE(tokens[2].quoted);
   EXPECT_TRUE(tokens[3].quoted);
   EXPECT_EQ(tokens[2].text, tokens[3].text);
-}
-
-TEST(ScriptSyntax, RefusesBrokenQuoting) {
-  EXPECT_THROW(splitArguments(R"(audio device "Line In)"), ScriptSyntaxError);
-  EXPECT_THROW(splitArguments(R"(audio device "Line"In)"), ScriptSyntaxError);
-  EXPECT_THROW(splitArguments(R"(audio device Li"ne)"), ScriptSyntaxError);
-  EXPECT_THROW(splitArguments(R"(file "a"")"), ScriptSyntaxError);
-  EXPECT_EQ(splitArguments(R"(file "a""")").at(1).text, "a\"");
 }
 
 TEST(ScriptSyntax, SkipsBlankAndCommentLinesOnly) {
@@ -54,10 +48,6 @@ TEST(ScriptSyntax, ReadsControlReferences) {
   EXPECT_EQ(parseControlRef("startButton"), (ControlRef{"startButton", -1}));
   EXPECT_EQ(parseControlRef("freqOption(2)"), (ControlRef{"freqOption", 2}));
   EXPECT_EQ(toString(ControlRef{"LL", 3}), "LL(3)");
-  for (const char* bad : {"", "(2)", "freqOption(", "freqOption()", "freqOption(x)", "freqOption(2)x",
-                          "freqOption(-1)", "start-Button"}) {
-    EXPECT_THROW(parseControlRef(bad), ScriptSyntaxError) << bad;
-  }
 }
 
 TEST(ScriptSyntax, ReadsPropertyPaths) {
@@ -75,25 +65,15 @@ TEST(ScriptSyntax, ReadsPropertyPaths) {
   const PropertyPath own = parsePropertyPath("TactoloMain.WindowState");
   EXPECT_FALSE(own.control.has_value());
   EXPECT_EQ(own.property, "windowstate");
-
-  for (const char* bad : {"TactoloMain", "TactoloMain.a.b.c", "TactoloMain..caption", "TactoloMain.box.list",
-                          "TactoloMain.box.caption(1)", "Main(1).caption", "TactoloMain.box."}) {
-    EXPECT_THROW(parsePropertyPath(bad), ScriptSyntaxError) << bad;
-  }
 }
 
 TEST(ScriptSyntax, ReadsNumbersWithinTheirRange) {
   EXPECT_EQ(parseInteger("-3", -5, 5, "n"), -3);
   EXPECT_EQ(parseInteger("+5", -5, 5, "n"), 5);
   EXPECT_EQ(parseInteger("70000", 0, 100000, "n"), 70000);
-  for (const char* bad : {"", "6", "-6", "1.5", "12a", " 1", "0x10"}) {
-    EXPECT_THROW(parseInteger(bad, -5, 5, "n"), ScriptSyntaxError) << bad;
-  }
+  EXPECT_THROW(parseInteger(" 1", -5, 5, "n"), ScriptSyntaxError);
   EXPECT_EQ(parseHexWord("0x02040000"), 0x02040000u);
   EXPECT_EQ(parseHexWord("0203ffff"), 0x0203FFFFu);
-  for (const char* bad : {"", "0x", "0xZZ", "100000000", "-1"}) {
-    EXPECT_THROW(parseHexWord(bad), ScriptSyntaxError) << bad;
-  }
 }
 
 }  // namespace

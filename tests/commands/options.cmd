@@ -64,6 +64,100 @@
   stderr: tactolo: --vu-gain: must be 0..100, not '1.5'
   exit 2
 
+More values refused, one run each: numbers with blanks, signs, fractions,
+exponents, hexadecimal or too many digits; seconds with a blank, a comma or
+more than three decimals; words in another case or with a blank.
+  $ for value in '' ' ' ' 5' '5 ' +5 0X10 1e1 5.0 5, --5 5- -5 -0 99999999999999999999 off; do
+  >   tactolo analyze synth:120 --gain "$value"; echo "exit $?"
+  > done 2>&1
+  tactolo: --gain: must be 0..100, not ''
+  exit 2
+  tactolo: --gain: must be 0..100, not ' '
+  exit 2
+  tactolo: --gain: must be 0..100, not ' 5'
+  exit 2
+  tactolo: --gain: must be 0..100, not '5 '
+  exit 2
+  tactolo: --gain: must be 0..100, not '+5'
+  exit 2
+  tactolo: --gain: must be 0..100, not '0X10'
+  exit 2
+  tactolo: --gain: must be 0..100, not '1e1'
+  exit 2
+  tactolo: --gain: must be 0..100, not '5.0'
+  exit 2
+  tactolo: --gain: must be 0..100, not '5,'
+  exit 2
+  tactolo: --gain: must be 0..100, not '--5'
+  exit 2
+  tactolo: --gain: must be 0..100, not '5-'
+  exit 2
+  tactolo: --gain: must be 0..100, not '-5'
+  exit 2
+  tactolo: --gain: must be 0..100, not '-0'
+  exit 2
+  tactolo: --gain: must be 0..100, not '99999999999999999999'
+  exit 2
+  tactolo: --gain: must be 0..100, not 'off'
+  exit 2
+  exit 0
+  $ tactolo analyze synth:120 --sensitivity -101
+  stderr: tactolo: --sensitivity: must be -100..100, not '-101'
+  exit 2
+  $ for value in '' . 8. .5 8.1234 -1 +1 1e3 8,5 ' 8' '8 ' 86401 0x10 8.5.1 99999999999999999999; do
+  >   tactolo analyze synth:120 --keep-at "$value"; echo "exit $?"
+  > done 2>&1
+  tactolo: --keep-at: must be seconds from 0 to 86400 (at most 3 decimals), not ''
+  exit 2
+  tactolo: --keep-at: must be seconds from 0 to 86400 (at most 3 decimals), not '.'
+  exit 2
+  tactolo: --keep-at: must be seconds from 0 to 86400 (at most 3 decimals), not '8.'
+  exit 2
+  tactolo: --keep-at: must be seconds from 0 to 86400 (at most 3 decimals), not '.5'
+  exit 2
+  tactolo: --keep-at: must be seconds from 0 to 86400 (at most 3 decimals), not '8.1234'
+  exit 2
+  tactolo: --keep-at: must be seconds from 0 to 86400 (at most 3 decimals), not '-1'
+  exit 2
+  tactolo: --keep-at: must be seconds from 0 to 86400 (at most 3 decimals), not '+1'
+  exit 2
+  tactolo: --keep-at: must be seconds from 0 to 86400 (at most 3 decimals), not '1e3'
+  exit 2
+  tactolo: --keep-at: must be seconds from 0 to 86400 (at most 3 decimals), not '8,5'
+  exit 2
+  tactolo: --keep-at: must be seconds from 0 to 86400 (at most 3 decimals), not ' 8'
+  exit 2
+  tactolo: --keep-at: must be seconds from 0 to 86400 (at most 3 decimals), not '8 '
+  exit 2
+  tactolo: --keep-at: must be seconds from 0 to 86400 (at most 3 decimals), not '86401'
+  exit 2
+  tactolo: --keep-at: must be seconds from 0 to 86400 (at most 3 decimals), not '0x10'
+  exit 2
+  tactolo: --keep-at: must be seconds from 0 to 86400 (at most 3 decimals), not '8.5.1'
+  exit 2
+  tactolo: --keep-at: must be seconds from 0 to 86400 (at most 3 decimals), not '99999999999999999999'
+  exit 2
+  exit 0
+  $ for value in '' Bass 'bass '; do tactolo analyze synth:120 --band "$value"; echo "exit $?"; done 2>&1
+  tactolo: --band: must be bass, hihat or both, not ''
+  exit 2
+  tactolo: --band: must be bass, hihat or both, not 'Bass'
+  exit 2
+  tactolo: --band: must be bass, hihat or both, not 'bass '
+  exit 2
+  exit 0
+  $ for value in 016 16.0 +16; do tactolo analyze synth:120 --method 2 --subbands "$value"; echo "exit $?"; done 2>&1
+  tactolo: --subbands: must be 8, 16, 32, 64, 128 or 256, not '016'
+  exit 2
+  tactolo: --subbands: must be 8, 16, 32, 64, 128 or 256, not '16.0'
+  exit 2
+  tactolo: --subbands: must be 8, 16, 32, 64, 128 or 256, not '+16'
+  exit 2
+  exit 0
+  $ tactolo analyze synth:120 --max-bpm Off
+  stderr: tactolo: --max-bpm: must be 30..300 or off, not 'Off'
+  exit 2
+
 An option of a method's panel needs that method, a speed needs a keep, and
 the two speeds exclude each other.
   $ tactolo analyze synth:120 --band bass --method 1

@@ -85,6 +85,119 @@ and then loaded by its name from the project's folder, where it is not.
   elsewhere/side.vuconf: ok: "", stereo, 8 points
   exit 0
 
+A line the script host cannot parse ends the script with status 2, naming
+the file, the line and what is wrong: quoting, controls, property paths,
+numbers out of their range, version words. Each script is the one line
+printed before the message.
+  $ for line in 'audio device "Line In' 'audio device "Line"In' 'audio device Li"ne' 'file "a""' \
+  >     'click TactoloMain ""' 'click TactoloMain (2)' 'click TactoloMain freqOption(' \
+  >     'click TactoloMain freqOption()' 'click TactoloMain freqOption(x)' 'click TactoloMain freqOption(2)x' \
+  >     'click TactoloMain freqOption(-1)' 'click TactoloMain start-Button' 'click TactoloMain LL(32768)' \
+  >     'get TactoloMain' 'get TactoloMain.a.b.c' 'get TactoloMain..caption' 'get TactoloMain.box.list' \
+  >     'get TactoloMain.box.caption(1)' 'get Main(1).caption' 'get TactoloMain.box.' \
+  >     'select TactoloMain methodBox ""' 'select TactoloMain methodBox 1.5' 'select TactoloMain methodBox 12a' \
+  >     'select TactoloMain methodBox 0x10' 'select TactoloMain methodBox 32768' 'wait -1' 'wait 86400001' \
+  >     'audio version ""' 'audio version 0x' 'audio version 0xZZ' 'audio version 100000000' 'audio version -1'; do
+  >   printf '%s\n' "$line" | tee bad.script; tactolo script bad.script; echo "exit $?"
+  > done 2>&1
+  audio device "Line In
+  tactolo: bad.script:1: missing closing quote
+  exit 2
+  audio device "Line"In
+  tactolo: bad.script:1: a blank must follow a closing quote
+  exit 2
+  audio device Li"ne
+  tactolo: bad.script:1: a quote inside an argument: quote the whole argument
+  exit 2
+  file "a""
+  tactolo: bad.script:1: missing closing quote
+  exit 2
+  click TactoloMain ""
+  tactolo: bad.script:1: expected a control, not ""
+  exit 2
+  click TactoloMain (2)
+  tactolo: bad.script:1: expected a control, not "(2)"
+  exit 2
+  click TactoloMain freqOption(
+  tactolo: bad.script:1: expected a control like name or name(2), not "freqOption("
+  exit 2
+  click TactoloMain freqOption()
+  tactolo: bad.script:1: expected a control like name or name(2), not "freqOption()"
+  exit 2
+  click TactoloMain freqOption(x)
+  tactolo: bad.script:1: the index in "freqOption(x)" must be a whole number from 0 to 32767, not "x"
+  exit 2
+  click TactoloMain freqOption(2)x
+  tactolo: bad.script:1: expected a control like name or name(2), not "freqOption(2)x"
+  exit 2
+  click TactoloMain freqOption(-1)
+  tactolo: bad.script:1: the index in "freqOption(-1)" must be a whole number from 0 to 32767, not "-1"
+  exit 2
+  click TactoloMain start-Button
+  tactolo: bad.script:1: expected a control like name or name(2), not "start-Button"
+  exit 2
+  click TactoloMain LL(32768)
+  tactolo: bad.script:1: the index in "LL(32768)" must be a whole number from 0 to 32767, not "32768"
+  exit 2
+  get TactoloMain
+  tactolo: bad.script:1: expected FORM.CONTROL.PROPERTY or FORM.PROPERTY, not "TactoloMain"
+  exit 2
+  get TactoloMain.a.b.c
+  tactolo: bad.script:1: expected FORM.CONTROL.PROPERTY or FORM.PROPERTY, not "TactoloMain.a.b.c"
+  exit 2
+  get TactoloMain..caption
+  tactolo: bad.script:1: expected a control, not ""
+  exit 2
+  get TactoloMain.box.list
+  tactolo: bad.script:1: list needs an entry number, as in list(0)
+  exit 2
+  get TactoloMain.box.caption(1)
+  tactolo: bad.script:1: caption takes no entry number
+  exit 2
+  get Main(1).caption
+  tactolo: bad.script:1: a form has no index: "Main(1)"
+  exit 2
+  get TactoloMain.box.
+  tactolo: bad.script:1: expected a property, not ""
+  exit 2
+  select TactoloMain methodBox ""
+  tactolo: bad.script:1: the list position must be a whole number from 0 to 32767, not ""
+  exit 2
+  select TactoloMain methodBox 1.5
+  tactolo: bad.script:1: the list position must be a whole number from 0 to 32767, not "1.5"
+  exit 2
+  select TactoloMain methodBox 12a
+  tactolo: bad.script:1: the list position must be a whole number from 0 to 32767, not "12a"
+  exit 2
+  select TactoloMain methodBox 0x10
+  tactolo: bad.script:1: the list position must be a whole number from 0 to 32767, not "0x10"
+  exit 2
+  select TactoloMain methodBox 32768
+  tactolo: bad.script:1: the list position must be a whole number from 0 to 32767, not "32768"
+  exit 2
+  wait -1
+  tactolo: bad.script:1: the time to wait (ms) must be a whole number from 0 to 86400000, not "-1"
+  exit 2
+  wait 86400001
+  tactolo: bad.script:1: the time to wait (ms) must be a whole number from 0 to 86400000, not "86400001"
+  exit 2
+  audio version ""
+  tactolo: bad.script:1: expected a 32-bit hexadecimal word such as 0x02040000, not ""
+  exit 2
+  audio version 0x
+  tactolo: bad.script:1: expected a 32-bit hexadecimal word such as 0x02040000, not "0x"
+  exit 2
+  audio version 0xZZ
+  tactolo: bad.script:1: expected a 32-bit hexadecimal word such as 0x02040000, not "0xZZ"
+  exit 2
+  audio version 100000000
+  tactolo: bad.script:1: expected a 32-bit hexadecimal word such as 0x02040000, not "100000000"
+  exit 2
+  audio version -1
+  tactolo: bad.script:1: expected a 32-bit hexadecimal word such as 0x02040000, not "-1"
+  exit 2
+  exit 0
+
 A script that is a folder or is not there is refused.
   $ mkdir folder && tactolo script folder
   stderr: tactolo: cannot read the script folder: it is a folder

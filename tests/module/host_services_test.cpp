@@ -50,17 +50,5 @@ TEST(HostServices, HostFailuresBecomeErrorsWithTheirMessage) {
   }
 }
 
-TEST(HostServices, SettingsStoresAreSeparate) {
-  VirtualClock clock;
-  HostServices host;
-  host.attach(std::make_shared<HeadlessHelper>(clock));
-  auto settings = host.Settings();
-  settings->WriteValue("TactoloMain_L", "100");
-  EXPECT_EQ(settings->ReadDeviceValue("TactoloMain_L", "none"), "none");
-  settings->WriteDeviceValue("TactoloMain_L", "7");
-  EXPECT_EQ(settings->ReadValue("TactoloMain_L", ""), "100");
-  EXPECT_EQ(settings->ReadDeviceValue("TactoloMain_L", ""), "7");
-}
-
 }  // namespace
 }  // namespace tactolo

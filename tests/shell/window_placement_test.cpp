@@ -67,30 +67,21 @@ TEST_F(WindowPlacementTest, LoadAfterTermChangesNothingAndRaisesNothing) {
   EXPECT_THROW(SaveWindowPlacement(window, *settings), HostError);
 }
 
-TEST(StoredNumbers, Int16Parsing) {
-  EXPECT_EQ(ParseInt16("-32768"), -32768);
-  EXPECT_EQ(ParseInt16("32767"), 32767);
-  EXPECT_EQ(ParseInt16("32768"), std::nullopt);
-  EXPECT_EQ(ParseInt16("-32769"), std::nullopt);
-  EXPECT_EQ(ParseInt16("12.5"), 12);  // halves to even
-  EXPECT_EQ(ParseInt16("13.5"), 14);
-  EXPECT_EQ(ParseInt16(""), std::nullopt);
-  EXPECT_EQ(ParseInt16("12px"), std::nullopt);
-  EXPECT_EQ(ParseInt16("nan"), std::nullopt);
-  EXPECT_EQ(ParseInt16("inf"), std::nullopt);
-  EXPECT_EQ(ParseInt16("1e3"), 1000);
-  EXPECT_EQ(ParseInt16("+12"), 12);
-  EXPECT_EQ(ParseInt16(".5"), 0);
-  EXPECT_EQ(ParseInt16("-"), std::nullopt);
-  EXPECT_EQ(ParseInt16("1e"), std::nullopt);
-  EXPECT_EQ(ParseInt16("1e999"), std::nullopt);
-}
-
-TEST(StoredNumbers, HexadecimalIsNoNumber) {
-  EXPECT_EQ(ParseInt16("0x10"), std::nullopt);
-  EXPECT_EQ(ParseInt16("0X1A"), std::nullopt);
-  EXPECT_EQ(ParseInt16("-0x10"), std::nullopt);
-  EXPECT_EQ(ParseInt16("0x1p3"), std::nullopt);
+TEST(StoredNumbers, Int16ParsingTakesDecimalNumbersWithin16Bits) {
+  // Halves go to even.
+  for (const auto& [text, value] : {std::pair<const char*, int>{"-32768", -32768},
+                                    {"32767", 32767},
+                                    {"12.5", 12},
+                                    {"13.5", 14},
+                                    {"1e3", 1000},
+                                    {"+12", 12},
+                                    {".5", 0}}) {
+    EXPECT_EQ(ParseInt16(text), value) << text;
+  }
+  for (const char* text :
+       {"32768", "-32769", "", "12px", "nan", "inf", "-", "1e", "1e999", "0x10", "0X1A", "-0x10", "0x1p3"}) {
+    EXPECT_EQ(ParseInt16(text), std::nullopt) << text;
+  }
 }
 
 TEST(StoredNumbers, SingleTextIsPlainDecimal) {
