@@ -269,8 +269,9 @@ A silent file and one without samples give no beats.
   }
   exit 0
 
-Values at the ends of their ranges are taken (the hi-hat band alone hears
-no beat in the pattern).
+Values at the ends of their ranges are taken (the count of beat lines: the
+hi-hat band alone, 256 ranked sub-bands and the gain at 0 hear no beat in
+the pattern).
   $ tactolo analyze synth:120 --band hihat --sensitivity -100 --correction 250 | wc -l
   0
   exit 0

@@ -22,9 +22,10 @@
 # Every case runs in a fresh empty folder, its commands one after the other
 # in that folder, each with standard input from /dev/null unless the
 # command redirects it, in the C locale, with a HOME and a TMPDIR of the
-# run's own, given 120 s. Standard output comes
-# before standard error; text after the last line end of either gets
-# " (no line end)". An empty line of output is a line of two blanks.
+# run's own, given 120 s. Standard output comes before standard error; text
+# after the last line end of either gets " (no line end)". An empty line of
+# output is a line of two blanks. (A line of output that starts with "$ ",
+# or with "> " right after its command, would read as a command.)
 #
 # The runner writes OUT_DIR/NAME.actual, the file as it would be with the
 # output of this run, and on a difference shows it as a unified diff
