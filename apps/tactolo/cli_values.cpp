@@ -2,7 +2,6 @@
 
 #include <charconv>
 
-#include "text_escape.h"
 
 namespace tactolo::app {
 
@@ -23,7 +22,7 @@ std::optional<long long> parseOptionValue(std::string_view option, std::string_v
   if (!valid) {
     std::string expected = std::to_string(min) + ".." + std::to_string(max);
     if (!word.empty()) expected += " or " + std::string(word);
-    throw OptionValueError(std::string(option) + ": must be " + expected + ", not '" + escapeLine(text) +
+    throw OptionValueError(std::string(option) + ": must be " + expected + ", not '" + std::string(text) +
                            "'");
   }
   return value;
@@ -49,7 +48,7 @@ long long parseOptionMilliseconds(std::string_view option, std::string_view text
   if (valid) valid = seconds < maxSeconds || milliseconds == 0;
   if (!valid) {
     throw OptionValueError(std::string(option) + ": must be seconds from 0 to " + std::to_string(maxSeconds) +
-                           " (at most 3 decimals), not '" + escapeLine(text) + "'");
+                           " (at most 3 decimals), not '" + std::string(text) + "'");
   }
   return seconds * 1000 + milliseconds;
 }
@@ -64,7 +63,7 @@ std::size_t parseOptionChoice(std::string_view option, std::string_view text,
     expected += position == 1 ? "" : position == choices.size() ? " or " : ", ";
     expected += choice;
   }
-  throw OptionValueError(std::string(option) + ": must be " + expected + ", not '" + escapeLine(text) + "'");
+  throw OptionValueError(std::string(option) + ": must be " + expected + ", not '" + std::string(text) + "'");
 }
 
 }  // namespace tactolo::app

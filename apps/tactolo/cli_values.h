@@ -12,7 +12,8 @@
 namespace tactolo::app {
 
 /// A refused option value; what() reads like "--gain: must be 0..100, not
-/// '0x10'" (the value escaped to one line).
+/// '0x10'", with the value as given: whoever prints it escapes the message
+/// to one line.
 class OptionValueError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

@@ -101,7 +101,7 @@ void choose(LiveHost& host, const std::string& list, const std::string& option, 
             const std::string& wanted) {
   const auto position = findEntry(host.entries(list), wanted);
   if (!position) {
-    throw OptionValueError(option + ": no " + what + " '" + escapeLine(wanted) +
+    throw OptionValueError(option + ": no " + what + " '" + wanted +
                            "' (tactolo live --list-devices lists the devices)");
   }
   if (*position != host.selected(list)) host.select(list, *position);
@@ -234,7 +234,7 @@ int runLive(const LiveOptions& options, std::ostream& out, std::ostream& err) {
     }
     for (const auto& e : host->takeEventErrors()) err << "tactolo: " << escapeLine(e) << std::endl;
   } catch (const OptionValueError& e) {
-    err << "tactolo: " << e.what() << std::endl;
+    err << "tactolo: " << escapeLine(e.what()) << std::endl;
     status = kBadOption;
   } catch (const std::exception& e) {
     err << "tactolo: " << escapeLine(e.what()) << std::endl;

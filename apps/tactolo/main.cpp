@@ -1,5 +1,8 @@
 // The tactolo command line: headless runs of the plug-in.
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -125,7 +128,7 @@ int runScriptFile(const std::string& file, std::ostream& out) {
   }
   std::ifstream in(file);
   if (!in) {
-    printError("cannot read the script " + file);
+    printError("cannot read the script " + file + ": " + std::strerror(errno));
     return kBadInput;
   }
   return tactolo::app::runScript(in, name, plugin, out, std::cerr);
@@ -215,6 +218,17 @@ int main(int argc, char** argv) {
   tactolo::app::LiveCommand live(app);
 
   try {
+    // A first word that is no command is named as such, not reported as a
+    // missing command.
+    if (argc > 1 && argv[1][0] != '-') {
+      const auto commands = app.get_subcommands([](const CLI::App*) { return true; });
+      const bool known = std::any_of(commands.begin(), commands.end(),
+                                     [&](const CLI::App* command) { return command->check_name(argv[1]); });
+      if (!known) {
+        printError(std::string("no command '") + argv[1] + "' (commands: analyze, script, live, vuconf)");
+        return kBadInput;
+      }
+    }
     app.parse(argc, argv);
     using tactolo::app::parseOptionValue;
     if (analyzeCommand->count("--gain") > 0)

@@ -18,6 +18,12 @@
   $ tactolo analyze synth:120 --gain 101
   stderr: tactolo: --gain: must be 0..100, not '101'
   exit 2
+  $ tactolo analyze synth:120 --gain $'\xff'
+  stderr: tactolo: --gain: must be 0..100, not '\xff'
+  exit 2
+  $ tactolo analyze synth:120 --max-bpm $'+30\n'
+  stderr: tactolo: --max-bpm: must be 30..300 or off, not '+30\n'
+  exit 2
   $ tactolo analyze synth:120 --max-bpm ' 30'
   stderr: tactolo: --max-bpm: must be 30..300 or off, not ' 30'
   exit 2
@@ -190,7 +196,7 @@ A source that is no source, none at all, and a command that does not exist.
   stderr: tactolo: SOURCE is required
   exit 2
   $ tactolo frobnicate
-  stderr: tactolo: A subcommand is required
+  stderr: tactolo: no command 'frobnicate' (commands: analyze, script, live, vuconf)
   exit 2
   $ tactolo
   stderr: tactolo: A subcommand is required

@@ -203,5 +203,5 @@ A script that is a folder or is not there is refused.
   stderr: tactolo: cannot read the script folder: it is a folder
   exit 2
   $ tactolo script missing.script
-  stderr: tactolo: cannot read the script missing.script
+  stderr: tactolo: cannot read the script missing.script: No such file or directory
   exit 2
