@@ -2,7 +2,6 @@
 
 #include <charconv>
 
-
 namespace tactolo::app {
 
 std::optional<long long> parseOptionValue(std::string_view option, std::string_view text, long long min,
