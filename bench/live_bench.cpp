@@ -88,16 +88,16 @@ class ClickWriter {
   /// also the size of the blocks a capture of the monitor receives.
   ClickWriter(const PulseServer& server, int clicks, int bufferMs, std::size_t pieceFrames)
       : clicks_(clicks), pieceFrames_(pieceFrames) {
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(kRate), 2};
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(kRate), 2};
     pa_buffer_attr buffer;
     buffer.maxlength = static_cast<uint32_t>(-1);
-    buffer.tlength = static_cast<uint32_t>(pa_usec_to_bytes(static_cast<pa_usec_t>(bufferMs) * 1000, &spec));
+    buffer.tlength = static_cast<uint32_t>(pa_usec_to_bytes(static_cast<pa_usec_t>(bufferMs) * 1000, &format));
     buffer.prebuf = static_cast<uint32_t>(-1);
-    buffer.minreq = static_cast<uint32_t>(pa_usec_to_bytes(1000, &spec));
+    buffer.minreq = static_cast<uint32_t>(pa_usec_to_bytes(1000, &format));
     buffer.fragsize = static_cast<uint32_t>(-1);
     int error = 0;
     stream_ = pa_simple_new(server.address().c_str(), "tactolo_live_bench", PA_STREAM_PLAYBACK, "vsink",
-                            "clicks", &spec, nullptr, &buffer, &error);
+                            "clicks", &format, nullptr, &buffer, &error);
     if (stream_ == nullptr)
       throw std::runtime_error(std::string("no playback stream: ") + pa_strerror(error));
   }
