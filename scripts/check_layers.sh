@@ -2,25 +2,29 @@
 # Checks the include direction of the layers. Every `#include "FOLDER/..."`
 # in src/ and apps/ must name a layer at or below the including file's own:
 # the order is the one of the layer diagram in docs/architecture.md (its lines
-# "    src/NAME ...", top first). Hosts (apps/) include only src/platform and
-# src/audio: they reach the plug-in through its loaded library. Prints one
+# "    src/NAME ...", top first). Layers marked "[host side]" there stand
+# beside the plug-in: they and the executables (apps/) include only host-side
+# layers and src/platform and src/audio, since they reach the plug-in through
+# its loaded library, and no layer of the plug-in includes them. Prints one
 # line per offending include (FILE:LINE) and fails when there is any.
 #
 #   bash scripts/check_layers.sh [ROOT]
 set -euo pipefail
 root="${1:-$(cd "$(dirname "$0")/.." && pwd)}"
 notes="$root/docs/architecture.md"
-host_layers=(platform audio)
+shared_layers=(platform audio)
 
 mapfile -t layers < <(sed -n 's#^    src/\([a-z_]*\)[[:space:]].*#\1#p' "$notes")
+mapfile -t host_side < <(sed -n 's#^    src/\([a-z_]*\)[[:space:]]*\[host side\].*#\1#p' "$notes")
 if [ "${#layers[@]}" -eq 0 ]; then
   echo "check_layers: no layer diagram (lines \"    src/NAME ...\") in $notes" >&2
   exit 2
 fi
 declare -A rank=()
 for i in "${!layers[@]}"; do rank[${layers[$i]}]=$((${#layers[@]} - i)); done
-declare -A hostAllowed=()
-for layer in "${host_layers[@]}"; do hostAllowed[$layer]=1; done
+declare -A shared=() hostSide=()
+for layer in "${shared_layers[@]}"; do shared[$layer]=1; done
+for layer in "${host_side[@]}"; do hostSide[$layer]=1; done
 
 failures=0
 report() {
@@ -43,9 +47,14 @@ while IFS= read -r -d '' file; do
     folder="${target%%/*}"
     if [ -z "${rank[$folder]+set}" ]; then
       report "$rel:$line: includes \"$target\": $folder is not a layer of docs/architecture.md"
-    elif [ -z "$own" ]; then
-      [ -n "${hostAllowed[$folder]+set}" ] ||
-        report "$rel:$line: includes \"$target\": hosts include only ${host_layers[*]} and reach the plug-in through its library"
+    elif [ -z "$own" ] || [ -n "${hostSide[$own]+set}" ]; then
+      if [ -z "${shared[$folder]+set}" ] && [ -z "${hostSide[$folder]+set}" ]; then
+        report "$rel:$line: includes \"$target\": hosts include only the host side and ${shared_layers[*]}, and reach the plug-in through its library"
+      elif [ -n "$own" ] && [ "${rank[$folder]}" -gt "${rank[$own]}" ]; then
+        report "$rel:$line: includes \"$target\": $own may include only itself and the layers below it"
+      fi
+    elif [ -n "${hostSide[$folder]+set}" ]; then
+      report "$rel:$line: includes \"$target\": the plug-in does not include the host side"
     elif [ "${rank[$folder]}" -gt "${rank[$own]}" ]; then
       report "$rel:$line: includes \"$target\": $own may include only itself and the layers below it"
     fi

@@ -6,6 +6,7 @@ packages=(
   libfftw3-dev libsndfile1-dev libsamplerate0-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libpulse-dev pulseaudio pulseaudio-utils
+  libola-dev ola liblo-dev ableton-link-dev nlohmann-json3-dev  # the host side: DMX, OSC, Link, projects
   clang libclang-rt-14-dev  # the fuzz run (scripts/fuzz.sh): clang++ and libFuzzer
   python3-mir-eval  # the accuracy benchmark (bench/accuracy.py), run by /usr/bin/python3
 )
