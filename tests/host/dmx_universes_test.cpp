@@ -1,0 +1,127 @@
+// The host's DMX stream: where channels land, what it refuses, how the
+// plug-in's and the actions' layers merge, and what the monitor prints.
+#include "host/dmx_universes.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/dmx_monitor.h"
+#include "recording_dmx_output.h"
+
+namespace tactolo::host {
+namespace {
+
+using Layer = DmxUniverses::Layer;
+
+TEST(DmxUniversesTest, ChannelsLandInTheirUniverseSlot) {
+  struct Case {
+    int32_t channel;
+    int universe;
+    std::size_t slot;
+  };
+  for (const Case& c : {Case{1, 0, 0}, Case{512, 0, 511}, Case{513, 1, 0}, Case{1024, 1, 511}}) {
+    SCOPED_TRACE(c.channel);
+    testing::RecordingDmxOutput output;
+    DmxUniverses universes(2, output, {});
+    universes.flush();
+    ASSERT_EQ(output.frames.size(), 2u) << "the first flush hands over every universe";
+    output.frames.clear();
+
+    EXPECT_TRUE(universes.SetChannel(c.channel, 77, true).ok);
+    universes.flush();
+    ASSERT_EQ(output.frames.size(), 1u);
+    EXPECT_EQ(output.frames[0].index, c.universe);
+    DmxFrame expected{};
+    expected[c.slot] = 77;
+    EXPECT_EQ(output.frames[0].values, expected);
+  }
+}
+
+TEST(DmxUniversesTest, RefusesWhatItCannotPlaceAndWarnsOncePerChannel) {
+  struct Case {
+    Layer layer;
+    int32_t channel;
+    int32_t value;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {Layer::Plugin, 0, 10, "refused DMX channel 0: the output has channels 1..512 (1 universe)"},
+      {Layer::Actions, 1025, 10, "refused DMX channel 1025: the output has channels 1..512 (1 universe)"},
+      {Layer::Plugin, 5, 256, "refused DMX value 256 for channel 5: values are 0..255"},
+      {Layer::Actions, 6, -1, "refused DMX value -1 for channel 6: values are 0..255"},
+  };
+  testing::RecordingDmxOutput output;
+  std::vector<std::string> warnings;
+  DmxUniverses universes(1, output, [&](const std::string& message) { warnings.push_back(message); });
+  for (int round = 0; round < 2; ++round) {
+    for (const Case& c : cases) {
+      const HostStatus status = c.layer == Layer::Plugin ? universes.SetChannel(c.channel, c.value, true)
+                                                         : universes.set(c.layer, c.channel, c.value);
+      EXPECT_FALSE(status.ok);
+      EXPECT_EQ(status.error, c.message);
+    }
+  }
+  std::vector<std::string> once;
+  for (const Case& c : cases) once.push_back(c.message);
+  EXPECT_EQ(warnings, once);
+
+  // A plug-in writing ever new wrong channels does not grow the list of
+  // warned ones without end: past 256 of them, one last warning says so.
+  for (int32_t channel = 2000; channel < 2400; ++channel) (void)universes.SetChannel(channel, 1, true);
+  ASSERT_EQ(warnings.size(), 257u);
+  EXPECT_EQ(warnings.back(),
+            "refused DMX channel 2252: the output has channels 1..512 (1 universe) (further refused channels "
+            "are not reported)");
+
+  universes.flush();
+  ASSERT_EQ(output.frames.size(), 1u);
+  EXPECT_EQ(output.frames[0].values, DmxFrame{}) << "nothing was written";
+}
+
+TEST(DmxUniversesTest, HighestLayerWinsAndOnlyChangesAreShownAndSent) {
+  struct Write {
+    Layer layer;
+    int32_t channel;
+    int32_t value;
+  };
+  struct Step {
+    TimeMs atMs;
+    std::vector<Write> writes;
+    std::string lines;  // the monitor's, after the flush
+  };
+  const std::vector<Step> steps = {
+      {0, {{Layer::Plugin, 1, 100}}, "0.000 1 100\n"},
+      {10, {{Layer::Actions, 1, 200}}, "0.010 1 200\n"},
+      {20, {{Layer::Actions, 1, 0}}, "0.020 1 100\n"},
+      {30, {{Layer::Plugin, 1, 100}}, ""},
+      {40, {{Layer::Actions, 2, 50}, {Layer::Plugin, 2, 180}, {Layer::Plugin, 700, 1}}, "0.040 2 180\n"},
+      {50, {{Layer::Plugin, 2, 0}}, "0.050 2 50\n"},
+      {60, {{Layer::Plugin, 3, 9}, {Layer::Plugin, 3, 0}}, ""},
+      {1234, {{Layer::Plugin, 512, 1}, {Layer::Plugin, 1, 0}}, "1.234 1 0\n1.234 512 1\n"},
+  };
+  VirtualClock clock;
+  testing::RecordingDmxOutput output;
+  DmxUniverses universes(1, output, {});
+  std::ostringstream out;
+  DmxMonitor monitor(out, clock);
+  universes.setObserver(monitor.observer());
+  universes.flush();
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.atMs);
+    clock.advanceTo(step.atMs);
+    output.frames.clear();
+    out.str("");
+    for (const Write& w : step.writes) (void)universes.set(w.layer, w.channel, w.value);
+    universes.flush();
+    EXPECT_EQ(out.str(), step.lines);
+    EXPECT_EQ(output.frames.size(), step.lines.empty() ? 0u : 1u);
+  }
+  EXPECT_EQ(universes.value(1), 0);
+  EXPECT_EQ(universes.value(2), 50);
+}
+
+}  // namespace
+}  // namespace tactolo::host
