@@ -101,6 +101,18 @@ TEST(SacnPacketTest, CidIsARandomVersion4Uuid) {
   }
 }
 
+TEST(SenderStatusTest, FrameRateIsTheLastFullSecondsCount) {
+  SenderStatus status;
+  const SteadyTime start = std::chrono::steady_clock::now();
+  status.countFrames(1, start);
+  status.countFrames(4, start + milliseconds(400));
+  EXPECT_EQ(status.state("sACN").framesPerSecond, 0.0) << "no second has passed";
+  status.countFrames(5, start + milliseconds(1250));
+  EXPECT_DOUBLE_EQ(status.state("sACN").framesPerSecond, 10 / 1.25);
+  status.countFrames(0, start + milliseconds(2250));
+  EXPECT_EQ(status.state("sACN").framesPerSecond, 0.0) << "a second without frames";
+}
+
 /// A UDP socket on a port of its own that hears the output: on 127.0.0.1,
 /// or on every address of this computer (as a multicast group member).
 class Receiver {
