@@ -1,0 +1,148 @@
+// Both DMX outputs against an independent receiver, a private olad: sACN
+// heard by its E1.31 input, and OLA's own client protocol.
+#include <ola/plugin_id.h>
+
+#include <mutex>
+#include <vector>
+
+#include "host/ola_output.h"
+#include "host/olad_server.h"
+#include "host/sacn_output.h"
+#include "host/sacn_packet.h"
+
+namespace tactolo::host {
+namespace {
+
+using testing::OladServer;
+using testing::OladTest;
+using testing::OlaProbe;
+using testing::waitUntil;
+
+DmxFrame rampFrame(uint8_t offset) {
+  DmxFrame frame;
+  for (std::size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<uint8_t>(i * 7 + offset);
+  return frame;
+}
+
+/// Whether olad holds `frame` for `universe` (within 3 s).
+bool oladHolds(OlaProbe& probe, unsigned universe, const DmxFrame& frame) {
+  const std::vector<uint8_t> want(frame.begin(), frame.end());
+  return waitUntil([&] { return probe.fetchDmx(universe) == want; });
+}
+
+TEST_F(OladTest, OladHearsSacnUnicastToThisComputer) {
+  OlaProbe probe(olad->port());
+  ASSERT_TRUE(probe.connected());
+  const std::optional<unsigned> e131 = probe.deviceOf(ola::OLA_PLUGIN_E131);
+  ASSERT_TRUE(e131.has_value()) << "olad lists no E1.31 device";
+  ASSERT_TRUE(probe.patch(*e131, true, 1));
+
+  SacnSettings settings;
+  settings.unicastTargets = {"127.0.0.1"};
+  settings.firstUniverse = 1;
+  settings.cid = makeCid();
+  SacnOutput output(settings, 1);
+  const DmxFrame frame = rampFrame(3);
+  output.publish(0, frame);
+  EXPECT_TRUE(oladHolds(probe, 1, frame));
+}
+
+class OlaOutputTest : public OladTest {
+ protected:
+  void SetUp() override {
+    // Only the Dummy device: no second E1.31 receiver on this computer.
+    plugins = "dummy";
+    OladTest::SetUp();
+  }
+
+  /// Patches the Dummy device's output port to universe 3, as a user of
+  /// olad does.
+  void patchDummy(OlaProbe& probe) {
+    const std::optional<unsigned> dummy = probe.deviceOf(ola::OLA_PLUGIN_DUMMY);
+    ASSERT_TRUE(dummy.has_value()) << "olad lists no Dummy device";
+    ASSERT_TRUE(probe.patch(*dummy, false, 3));
+  }
+
+  std::vector<std::string> warnings() {
+    std::lock_guard lock(mutex_);
+    return warnings_;
+  }
+
+  OlaOutput::Warn warn = [this](const std::string& line) {
+    std::lock_guard lock(mutex_);
+    warnings_.push_back(line);
+  };
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::string> warnings_;
+};
+
+TEST_F(OlaOutputTest, FramesReachOladAndComeBackAfterItRestarts) {
+  {
+    OlaProbe probe(olad->port());
+    ASSERT_TRUE(probe.connected());
+    patchDummy(probe);
+  }
+  OlaSettings settings;
+  settings.firstUniverse = 2;
+  OlaOutput output(settings, 2, warn, olad->port());
+  const DmxFrame frame = rampFrame(11);
+  output.publish(1, frame);
+  {
+    OlaProbe probe(olad->port());
+    EXPECT_TRUE(oladHolds(probe, 3, frame));
+  }
+  EXPECT_EQ(warnings(), std::vector<std::string>{});
+  EXPECT_EQ(output.state().lastError, "");
+
+  // olad dies: one warning, however long it stays away.
+  const uint16_t port = olad->port();
+  olad->kill();
+  ASSERT_TRUE(waitUntil([&] { return !warnings().empty(); }));
+  std::string why;
+  olad.reset();
+  std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+  ASSERT_EQ(warnings().size(), 1u);
+  EXPECT_NE(warnings()[0].find("went away"), std::string::npos) << warnings()[0];
+  EXPECT_NE(output.state().lastError, "");
+
+  // Back on the same port, with the frame olad lost sent again.
+  olad = OladServer::start(why, "dummy", port);
+  ASSERT_NE(olad, nullptr) << why;
+  OlaProbe probe(olad->port());
+  ASSERT_TRUE(probe.connected());
+  patchDummy(probe);
+  EXPECT_TRUE(oladHolds(probe, 3, frame));
+  ASSERT_EQ(warnings().size(), 2u);
+  EXPECT_EQ(warnings()[1], "OLA: connected to olad again");
+  EXPECT_EQ(output.state().lastError, "");
+  EXPECT_EQ(output.state().name, "OLA");
+}
+
+TEST(OlaOutputAloneTest, WithoutOladWarnsOnceAndRunsOn) {
+  // A port where nothing listens: bound, never listening.
+  std::vector<std::string> warnings;
+  std::mutex mutex;
+  OlaOutput output(
+      OlaSettings{}, 1,
+      [&](const std::string& line) {
+        std::lock_guard lock(mutex);
+        warnings.push_back(line);
+      },
+      1);
+  output.publish(0, rampFrame(1));
+  ASSERT_TRUE(waitUntil([&] {
+    std::lock_guard lock(mutex);
+    return !warnings.empty();
+  }));
+  output.publish(0, rampFrame(2));
+  output.close();
+  std::lock_guard lock(mutex);
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_EQ(warnings[0], "OLA: olad does not answer on port 1; DMX waits for it, trying again every second");
+  EXPECT_NE(output.state().lastError.find("port 1"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tactolo::host

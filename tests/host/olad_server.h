@@ -1,0 +1,112 @@
+// A private OLA daemon for the tests of the DMX outputs, and a small client
+// that patches its ports and reads its universes back.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace ola::io {
+class SelectServer;
+}
+namespace ola::network {
+class TCPSocket;
+}
+namespace ola::client {
+class OlaClient;
+}
+
+namespace tactolo::testing {
+
+/// An olad started by scripts/olad-server.sh --serve with the plug-ins
+/// `plugins` (the script's --plugins). Stopped by its PID when destroyed
+/// (or, should the test die, when the script sees its input close).
+class OladServer {
+ public:
+  /// Starts olad on `port` (a free one when 0). Returns nullptr and sets
+  /// `why` when it does not start.
+  static std::unique_ptr<OladServer> start(std::string& why, const std::string& plugins, uint16_t port = 0);
+  ~OladServer();
+  OladServer(const OladServer&) = delete;
+  OladServer& operator=(const OladServer&) = delete;
+
+  uint16_t port() const { return port_; }
+  /// Kills olad at once (SIGKILL), as a crash would.
+  void kill();
+
+ private:
+  OladServer() = default;
+
+  pid_t scriptPid_ = -1;
+  int toScript_ = -1;  // the script's standard input
+  pid_t serverPid_ = -1;
+  uint16_t port_ = 0;
+};
+
+/// True when the tests must fail, not skip, without olad (CI sets
+/// TACTOLO_REQUIRE_OLA=1).
+bool olaRequired();
+
+/// A client of olad on `port` whose calls wait for olad's answer (at most
+/// 2 s each).
+class OlaProbe {
+ public:
+  explicit OlaProbe(uint16_t port);
+  ~OlaProbe();
+  OlaProbe(const OlaProbe&) = delete;
+  OlaProbe& operator=(const OlaProbe&) = delete;
+
+  bool connected() const { return client_ != nullptr; }
+  /// The alias (the number ola_patch -d takes) of the first device of the
+  /// plug-in `pluginId`, once olad lists it; nullopt when it does not
+  /// within 5 s.
+  std::optional<unsigned> deviceOf(int pluginId);
+  /// Patches port 0 of device `alias` (its input port when `input`, else
+  /// its output port) to `universe`, as `ola_patch -d ALIAS -p 0 [-i] -u
+  /// UNIVERSE` does. False when olad refuses.
+  bool patch(unsigned alias, bool input, unsigned universe);
+  /// The values olad holds for `universe` (FetchDmx); nullopt on an error.
+  std::optional<std::vector<uint8_t>> fetchDmx(unsigned universe);
+
+ private:
+  /// Runs olad's answers until `done` or 2 s have passed.
+  bool waitFor(const bool& done);
+
+  std::unique_ptr<ola::io::SelectServer> selectServer_;
+  std::unique_ptr<ola::network::TCPSocket> socket_;
+  std::unique_ptr<ola::client::OlaClient> client_;
+};
+
+/// Checks `condition` every 10 ms until it holds or `timeoutMs` pass; returns
+/// whether it held. For waiting on a real daemon or network, never as a
+/// timing assertion of its own.
+template <class Condition>
+bool waitUntil(Condition condition, int timeoutMs = 3000) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
+
+/// A test with an olad of its own, started by SetUp() with `plugins`.
+/// Without olad the test is skipped with the reason, or fails where
+/// olaRequired(); a fixture that derives from it calls OladTest::SetUp()
+/// first and goes on only when `olad` is there.
+class OladTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+
+  std::string plugins = "dummy,e131";
+  std::unique_ptr<OladServer> olad;
+};
+
+}  // namespace tactolo::testing
