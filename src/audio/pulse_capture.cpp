@@ -29,7 +29,28 @@ pa_proplist* appProperties() {
   return properties;
 }
 
-ServerSource sourceOf(const pa_source_info& info) {
+/// Collects the answers of a source query.
+struct SourceQuery {
+  std::vector<ServerSource> sources;
+  bool failed = false;
+};
+
+void onSourceInfo(pa_context* /*context*/, const pa_source_info* info, int eol, void* userdata) {
+  auto& query = *static_cast<SourceQuery*>(userdata);
+  if (eol < 0) {
+    query.failed = true;
+  } else if (eol == 0 && info != nullptr) {
+    query.sources.push_back(serverSourceOf(*info));
+  }
+}
+
+void onSuccess(pa_context* /*context*/, int success, void* userdata) {
+  *static_cast<bool*>(userdata) = success != 0;
+}
+
+}  // namespace
+
+ServerSource serverSourceOf(const pa_source_info& info) {
   ServerSource source;
   source.name = info.name != nullptr ? info.name : "";
   source.description = info.description != nullptr ? info.description : source.name;
@@ -45,27 +66,6 @@ ServerSource sourceOf(const pa_source_info& info) {
   source.channels = info.sample_spec.channels;
   return source;
 }
-
-/// Collects the answers of a source query.
-struct SourceQuery {
-  std::vector<ServerSource> sources;
-  bool failed = false;
-};
-
-void onSourceInfo(pa_context* /*context*/, const pa_source_info* info, int eol, void* userdata) {
-  auto& query = *static_cast<SourceQuery*>(userdata);
-  if (eol < 0) {
-    query.failed = true;
-  } else if (eol == 0 && info != nullptr) {
-    query.sources.push_back(sourceOf(*info));
-  }
-}
-
-void onSuccess(pa_context* /*context*/, int success, void* userdata) {
-  *static_cast<bool*>(userdata) = success != 0;
-}
-
-}  // namespace
 
 int32_t captureErrorOfPulse(int pulseError, bool connected) {
   if (!connected) return kErrorNoServer;

@@ -15,6 +15,7 @@
 
 struct pa_context;
 struct pa_operation;
+struct pa_source_info;
 struct pa_stream;
 struct pa_threaded_mainloop;
 
@@ -29,6 +30,10 @@ constexpr int kServerTimeoutMs = 2000;
 /// libpulse's thread more often for nothing (at 5 ms the capture costs about
 /// twice the CPU), larger ones make the newest audio older when it is read.
 constexpr int kCaptureFragmentUs = 20000;
+
+/// The source as the device list and the input operations show it: `info`
+/// as libpulse hands it to a source query's callback.
+ServerSource serverSourceOf(const pa_source_info& info);
 
 /// ErrorGetCode's code for a failed libpulse call: `pulseError` is the
 /// context's error number (PA_ERR_...), `connected` whether the context was
