@@ -29,7 +29,28 @@ pa_proplist* appProperties() {
   return properties;
 }
 
-ServerSource sourceOf(const pa_source_info& info) {
+/// Collects the answers of a source query.
+struct SourceQuery {
+  std::vector<ServerSource> sources;
+  bool failed = false;
+};
+
+void onSourceInfo(pa_context* /*context*/, const pa_source_info* info, int eol, void* userdata) {
+  auto& query = *static_cast<SourceQuery*>(userdata);
+  if (eol < 0) {
+    query.failed = true;
+  } else if (eol == 0 && info != nullptr) {
+    query.sources.push_back(serverSourceOf(*info));
+  }
+}
+
+void onSuccess(pa_context* /*context*/, int success, void* userdata) {
+  *static_cast<bool*>(userdata) = success != 0;
+}
+
+}  // namespace
+
+ServerSource serverSourceOf(const pa_source_info& info) {
   ServerSource source;
   source.name = info.name != nullptr ? info.name : "";
   source.description = info.description != nullptr ? info.description : source.name;
@@ -45,27 +66,6 @@ ServerSource sourceOf(const pa_source_info& info) {
   source.channels = info.sample_spec.channels;
   return source;
 }
-
-/// Collects the answers of a source query.
-struct SourceQuery {
-  std::vector<ServerSource> sources;
-  bool failed = false;
-};
-
-void onSourceInfo(pa_context* /*context*/, const pa_source_info* info, int eol, void* userdata) {
-  auto& query = *static_cast<SourceQuery*>(userdata);
-  if (eol < 0) {
-    query.failed = true;
-  } else if (eol == 0 && info != nullptr) {
-    query.sources.push_back(sourceOf(*info));
-  }
-}
-
-void onSuccess(pa_context* /*context*/, int success, void* userdata) {
-  *static_cast<bool*>(userdata) = success != 0;
-}
-
-}  // namespace
 
 int32_t captureErrorOfPulse(int pulseError, bool connected) {
   if (!connected) return kErrorNoServer;
@@ -160,6 +160,24 @@ struct PulseCaptureLibrary::Capture {
     }
   }
 
+  /// Without further samples, the capture counts as stalled `ms` from now.
+  void stallIn(int ms) {
+    stallAtUs.store(pa_rtclock_now() + static_cast<pa_usec_t>(ms) * PA_USEC_PER_MSEC,
+                    std::memory_order_relaxed);
+  }
+
+  /// The capture's failure code for the read path: the stream's, or
+  /// kErrorNoServer once the capture has stalled (kept from then on, so that
+  /// the level and the spectrum agree).
+  int32_t failed() {
+    int32_t code = failure.load(std::memory_order_acquire);
+    if (code == kErrorOk && pa_rtclock_now() > stallAtUs.load(std::memory_order_relaxed)) {
+      failure.compare_exchange_strong(code, kErrorNoServer, std::memory_order_acq_rel);
+      return failure.load(std::memory_order_acquire);
+    }
+    return code;
+  }
+
   static void onRead(pa_stream* stream, std::size_t /*bytes*/, void* userdata) {
     auto& capture = *static_cast<Capture*>(userdata);
     while (pa_stream_readable_size(stream) > 0) {
@@ -168,12 +186,30 @@ struct PulseCaptureLibrary::Capture {
       if (pa_stream_peek(stream, &data, &bytes) < 0 || bytes == 0) return;
       capture.deliver(data, bytes / kFrameBytes);
       pa_stream_drop(stream);
+      capture.stallIn(kCaptureStallMs);
     }
+  }
+
+  /// Sets the stall time for a stream that is ready or whose suspension
+  /// changed: a suspended source sends nothing until the server resumes it,
+  /// and the server says so, so the capture waits for it rather than
+  /// stalling; otherwise the first samples are due.
+  void awaitFirstSamples(pa_stream* stream) {
+    if (pa_stream_is_suspended(stream) == 1) {
+      stallAtUs.store(kNever, std::memory_order_relaxed);
+    } else {
+      stallIn(kCaptureFirstSamplesMs);
+    }
+  }
+
+  static void onSuspended(pa_stream* stream, void* userdata) {
+    static_cast<Capture*>(userdata)->awaitFirstSamples(stream);
   }
 
   static void onState(pa_stream* stream, void* userdata) {
     auto& capture = *static_cast<Capture*>(userdata);
     const pa_stream_state_t state = pa_stream_get_state(stream);
+    if (state == PA_STREAM_READY) capture.awaitFirstSamples(stream);
     if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) {
       pa_context* context = pa_stream_get_context(stream);
       const bool connected = pa_context_get_state(context) == PA_CONTEXT_READY;
@@ -188,6 +224,11 @@ struct PulseCaptureLibrary::Capture {
   pa_stream* stream = nullptr;
   FrameRing ring;
   std::atomic<int32_t> failure{kErrorOk};
+  /// When, on libpulse's clock (pa_rtclock_now), the capture counts as
+  /// stalled unless samples come before; written by libpulse's thread.
+  static constexpr pa_usec_t kNever = ~pa_usec_t{0};
+  std::atomic<pa_usec_t> stallAtUs{kNever};
+  static_assert(std::atomic<pa_usec_t>::is_always_lock_free);
   std::array<float, 2 * kChunkFrames> scratch{};
 };
 
@@ -332,6 +373,7 @@ void PulseCaptureLibrary::endCapture() {
   // capture any more once the lock is released.
   pa_stream_set_read_callback(capture_->stream, nullptr, nullptr);
   pa_stream_set_state_callback(capture_->stream, nullptr, nullptr);
+  pa_stream_set_suspended_callback(capture_->stream, nullptr, nullptr);
   if (pa_stream_get_state(capture_->stream) == PA_STREAM_READY) pa_stream_disconnect(capture_->stream);
   pa_stream_unref(capture_->stream);
   capture_.reset();
@@ -497,6 +539,7 @@ ChannelHandle PulseCaptureLibrary::RecordStart(uint32_t rate, uint32_t channels,
   capture_->stream = stream;
   pa_stream_set_state_callback(stream, Capture::onState, capture_.get());
   pa_stream_set_read_callback(stream, Capture::onRead, capture_.get());
+  pa_stream_set_suspended_callback(stream, Capture::onSuspended, capture_.get());
 
   pa_buffer_attr buffer;
   buffer.maxlength = static_cast<uint32_t>(-1);
@@ -540,7 +583,7 @@ int32_t PulseCaptureLibrary::ChannelGetData(ChannelHandle handle, float* buffer,
     fail(kErrorHandle);
     return -1;
   }
-  if (const int32_t failure = capture_->failure.load(std::memory_order_acquire); failure != kErrorOk) {
+  if (const int32_t failure = capture_->failed(); failure != kErrorOk) {
     error_ = failure;
     return -1;
   }
@@ -552,7 +595,7 @@ uint32_t PulseCaptureLibrary::ChannelGetLevel(ChannelHandle handle) {
     fail(kErrorHandle);
     return 0xFFFFFFFFu;
   }
-  if (const int32_t failure = capture_->failure.load(std::memory_order_acquire); failure != kErrorOk) {
+  if (const int32_t failure = capture_->failed(); failure != kErrorOk) {
     error_ = failure;
     return 0xFFFFFFFFu;
   }

@@ -15,6 +15,7 @@
 
 struct pa_context;
 struct pa_operation;
+struct pa_source_info;
 struct pa_stream;
 struct pa_threaded_mainloop;
 
@@ -29,6 +30,18 @@ constexpr int kServerTimeoutMs = 2000;
 /// libpulse's thread more often for nothing (at 5 ms the capture costs about
 /// twice the CPU), larger ones make the newest audio older when it is read.
 constexpr int kCaptureFragmentUs = 20000;
+/// A running record stream delivers samples all the time (a sink's monitor
+/// delivers silence while nothing plays), so a capture that has received
+/// nothing for this long, in milliseconds, has stalled: the server hangs.
+constexpr int kCaptureStallMs = 1000;
+/// The same for the first samples after the start or after the server
+/// resumed a suspended source: an idle null sink renders 2 s at a time, and
+/// its monitor delivers its first samples only when that block ends.
+constexpr int kCaptureFirstSamplesMs = kServerTimeoutMs + kCaptureStallMs;
+
+/// The source as the device list and the input operations show it: `info`
+/// as libpulse hands it to a source query's callback.
+ServerSource serverSourceOf(const pa_source_info& info);
 
 /// ErrorGetCode's code for a failed libpulse call: `pulseError` is the
 /// context's error number (PA_ERR_...), `connected` whether the context was
@@ -66,13 +79,18 @@ std::string captureErrorMeaning(int32_t code);
 /// the captured frames (times the input gain) into a FrameRing. Every other
 /// call is for one thread (the host's); calls that talk to the server wait
 /// for its answer, at most kServerTimeoutMs each. ChannelGetData and
-/// ChannelGetLevel never wait on the server: they read the ring and an
-/// atomic failure flag, and allocate nothing. When the server or the source
-/// goes away during a capture, the next ChannelGetData fails (-1, code
-/// kErrorNoServer or kErrorDevice) and so does ChannelGetLevel; ChannelStop
-/// and RecordFree still clean up, and a RecordInit after the server is back
-/// connects again. Switching the capture to another source is not allowed
-/// (the source going away ends it rather than silently moving it).
+/// ChannelGetLevel never wait on the server: they read the ring and two
+/// atomics (the failure code, and when the capture counts as stalled
+/// without further samples), and allocate nothing. When the server or the
+/// source goes away during a capture, the next ChannelGetData fails (-1,
+/// code kErrorNoServer or kErrorDevice) and so does ChannelGetLevel. So do
+/// they, with kErrorNoServer, when the server hangs: no samples for
+/// kCaptureStallMs, or none within kCaptureFirstSamplesMs of the start or of
+/// the server resuming the source (a source the server reports suspended is
+/// waited for). ChannelStop and RecordFree still clean up, and a RecordInit
+/// after the server is back connects again. Switching the capture to another
+/// source is not allowed (the source going away ends it rather than silently
+/// moving it).
 ///
 /// The client and the stream carry the application name "Tactolo", an icon
 /// name and the media role "music", so mixers show who records.

@@ -220,6 +220,13 @@ TEST_F(PulseCaptureTest, ToneIntoTheSinkShowsInLevelAndSpectrum) {
   EXPECT_NE(outputs.find("application.icon_name = "), std::string::npos) << outputs;
   EXPECT_NE(server->run("pactl list clients").find("application.name = \"Tactolo\""), std::string::npos);
 
+  // A suspended sink sends nothing, and the server says so: the capture
+  // waits for it, however long, rather than taking it for a server that hangs.
+  server->run("pactl suspend-sink vsink 1");
+  std::this_thread::sleep_for(std::chrono::milliseconds(kCaptureFirstSamplesMs + 200));
+  EXPECT_NE(capture->ChannelGetLevel(handle), 0xFFFFFFFFu) << capture->ErrorGetCode();
+  server->run("pactl suspend-sink vsink 0");
+
   // The input's volume is the source's.
   EXPECT_TRUE(capture->RecordSetInput(0, kInputOn, 0.5f));
   EXPECT_TRUE(eventually([&] { return left(capture->ChannelGetLevel(handle)) < 20000; }));

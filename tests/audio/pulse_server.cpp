@@ -125,7 +125,9 @@ std::unique_ptr<PulseServer> PulseServer::start(std::string& why, const std::str
 }
 
 PulseServer::~PulseServer() {
-  // The script stops the server by its PID once its input closes.
+  // The script stops the server by its PID once its input closes; a frozen
+  // server would only take SIGKILL, after the script's grace time.
+  signal(SIGCONT);
   if (toScript_ >= 0) close(toScript_);
   if (scriptPid_ > 0) {
     int status = 0;
@@ -133,8 +135,8 @@ PulseServer::~PulseServer() {
   }
 }
 
-void PulseServer::kill() {
-  if (serverPid_ > 0) ::kill(serverPid_, SIGKILL);
+void PulseServer::signal(int number) const {
+  if (serverPid_ > 0) ::kill(serverPid_, number);
 }
 
 std::vector<std::string> environmentWithServer(const std::string& address, const std::string& home) {

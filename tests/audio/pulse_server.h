@@ -30,8 +30,10 @@ class PulseServer {
   PulseServer& operator=(const PulseServer&) = delete;
 
   const std::string& address() const { return address_; }
-  /// Kills the server process at once (SIGKILL), as a crash would.
-  void kill();
+  /// Sends the server process signal `number`: SIGKILL ends it at once, as
+  /// a crash would; SIGSTOP freezes it, as a server that hangs, until
+  /// SIGCONT.
+  void signal(int number) const;
   /// Runs the shell command line `command` as a client of this server and
   /// returns its standard output; `status` gets its exit status.
   std::string run(const std::string& command, int* status = nullptr) const;

@@ -146,16 +146,33 @@ TEST_P(LiveCommandEnds, CleanlyOnTheSignal) {
 
 INSTANTIATE_TEST_SUITE_P(IntAndTerm, LiveCommandEnds, ::testing::Values(SIGINT, SIGTERM));
 
-TEST_F(LiveCommandTest, EndsWithAFailureWhenTheServerGoesAway) {
+class LiveCommandLosesTheServer : public LiveCommandTest, public ::testing::WithParamInterface<int> {};
+
+// Killed, or frozen (SIGSTOP) as a server that hangs and sends no more
+// samples: the capture stops with the same line either way, within 1.5 s.
+TEST_P(LiveCommandLosesTheServer, AndEndsWithAFailure) {
   LiveProcess live({"live", "--device", "0"}, server->clientEnvironment());
   ASSERT_TRUE(live.started());
   ASSERT_TRUE(eventually([&] { return recording(); }, 10000)) << live.err();
-  server->kill();
+  // The idle sink's monitor sends its first samples when the sink's block
+  // ends, up to 2 s on; restarting the sink's clock has them flowing at once.
+  server->wakeSink("vsink");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  server->signal(GetParam());
+  EXPECT_TRUE(eventually(
+      [&] {
+        return live.err().find("the capture stopped: the sound server or the recording device went away\n") !=
+               std::string::npos;
+      },
+      1500))
+      << live.err();
   const auto status = live.waitExit(5000);
   ASSERT_TRUE(status) << "still running without its server";
   EXPECT_EQ(*status, app::kLiveCaptureFailed);
-  EXPECT_NE(live.err().find("the capture stopped"), std::string::npos) << live.err();
+  server->signal(SIGCONT);
 }
+
+INSTANTIATE_TEST_SUITE_P(KilledAndFrozen, LiveCommandLosesTheServer, ::testing::Values(SIGKILL, SIGSTOP));
 
 }  // namespace
 }  // namespace tactolo::testing

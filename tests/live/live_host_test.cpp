@@ -3,6 +3,7 @@
 #include "live_host.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -137,7 +138,7 @@ TEST_F(LiveHostTest, AKilledServerStopsTheCaptureCleanlyAndTheDeviceReconnects) 
   host->run(host->clock().nowMs() + 100);
   ASSERT_TRUE(host->capturing());
 
-  server->kill();
+  server->signal(SIGKILL);
   const TimeMs killedMs = host->clock().nowMs();
   // Within a second the next spectrum read fails and the plug-in stops.
   EXPECT_EQ(host->run(killedMs + 1000), LiveHost::Wake::CaptureStopped);
@@ -167,7 +168,7 @@ TEST_F(LiveHostTest, AKilledServerStopsTheCaptureCleanlyAndTheDeviceReconnects) 
 
 TEST_F(LiveHostTest, AStartWithTheServerGoneReportsNoServer) {
   ASSERT_NO_FATAL_FAILURE(listenTo("Monitor of"));
-  server->kill();
+  server->signal(SIGKILL);
   EXPECT_FALSE(host->start());
   ASSERT_EQ(dialogs.records().size(), 1u);
   EXPECT_EQ(dialogs.records()[0].title, "Error");
