@@ -1,7 +1,6 @@
 #include "host/json_fields.h"
 
 #include <algorithm>
-#include <set>
 
 #include "host/stored_file.h"
 

@@ -45,7 +45,7 @@ std::string ProjectPaths::baseFilename() const { return (folder == "/" ? folder 
 ProjectPaths ProjectPaths::forFile(const std::string& path) {
   if (path.empty()) throw StoreError("a project needs a file name");
   const fs::path file = fs::absolute(path).lexically_normal();
-  if (!file.has_filename() || path.ends_with('/')) {
+  if (!file.has_filename()) {
     throw StoreError("cannot use " + path + " as a project: it names a folder, not a file");
   }
   struct stat status {};
