@@ -8,7 +8,6 @@
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <system_error>
 
@@ -23,20 +22,72 @@ constexpr std::string_view kVuExtension = "vuconf";
 
 std::string systemMessage(int error) { return std::error_code(error, std::generic_category()).message(); }
 
-/// Opens a file for reading, refusing folders (which would read as empty).
-std::ifstream openForReading(const std::string& path) {
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) throw VuFileError("cannot open " + path + ": it is a folder");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw VuFileError("cannot open " + path + ": " + systemMessage(errno));
-  return in;
+/// What a file that is not a regular file is, for the message refusing it.
+const char* kindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "not a regular file";
 }
 
+/// Closes a descriptor when it goes.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() { ::close(fd_); }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+/// The first `maxBytes` bytes of a regular file (links followed), or all of
+/// it when it is shorter. Anything else is refused before it is read: a
+/// folder would read as empty, a FIFO would wait for a writer and a device
+/// would never end.
+std::string readRegularFile(const std::string& path, size_t maxBytes) {
+  // Looked at before it is opened, since opening some devices does things;
+  // opened without waiting and looked at again, should it have been
+  // replaced in between.
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0)
+    throw VuFileError("cannot open " + path + ": " + systemMessage(errno));
+  if (!S_ISREG(status.st_mode))
+    throw VuFileError("cannot open " + path + ": it is " + kindOf(status.st_mode));
+  const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (file.get() < 0) throw VuFileError("cannot open " + path + ": " + systemMessage(errno));
+  if (::fstat(file.get(), &status) != 0)
+    throw VuFileError("cannot read " + path + ": " + systemMessage(errno));
+  if (!S_ISREG(status.st_mode))
+    throw VuFileError("cannot open " + path + ": it is " + kindOf(status.st_mode));
+
+  std::string bytes(std::min<size_t>(maxBytes, static_cast<size_t>(status.st_size)), '\0');
+  size_t length = 0;
+  for (;;) {
+    if (length == bytes.size()) {
+      // The file may have grown since; never beyond the bytes needed.
+      if (length == maxBytes) break;
+      bytes.resize(std::min(maxBytes, length + 4096));
+    }
+    const ssize_t got = ::read(file.get(), bytes.data() + length, bytes.size() - length);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throw VuFileError("cannot read " + path + ": " + systemMessage(errno));
+    }
+    if (got == 0) break;
+    length += static_cast<size_t>(got);
+  }
+  bytes.resize(length);
+  return bytes;
+}
+
+/// The first `maxLines` lines of a file; the bytes a longer file holds
+/// after them are not read.
 std::vector<std::string> readLines(const std::string& path, size_t maxLines) {
-  std::ifstream in = openForReading(path);
-  std::vector<std::string> lines = ReadVuLines(in, maxLines);
-  if (in.bad()) throw VuFileError("cannot read " + path);
-  return lines;
+  return SplitVuLines(readRegularFile(path, VuBytesForLines(maxLines)), maxLines);
 }
 
 /// A temporary file next to the target; removed again unless committed.
@@ -121,8 +172,9 @@ std::vector<std::string> ListFolderFiles(const std::string& folder) {
   std::vector<std::string> names;
   fs::directory_iterator it(path, ec);
   for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    // Links followed; a broken link, a folder, a FIFO or a device is left out.
     std::error_code typeError;
-    if (it->is_directory(typeError)) continue;
+    if (!it->is_regular_file(typeError)) continue;
     names.push_back(it->path().filename().string());
   }
   if (ec) throw VuFileError("cannot list " + folder + ": " + ec.message());
