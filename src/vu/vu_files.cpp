@@ -128,6 +128,39 @@ class TemporaryFile {
   bool committed_ = false;
 };
 
+/// The file that writing to `path` reaches: the path itself, or where its
+/// symbolic links lead (a link relative to the folder it lies in). A target
+/// that does not exist yet is returned as it is, to be created.
+fs::path followLinks(const std::string& path) {
+  constexpr int kMostLinks = 40;  // as the system follows them
+  fs::path target(path);
+  for (int links = 0;; ++links) {
+    struct stat status {};
+    if (::lstat(target.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return target;
+    if (links == kMostLinks) throw VuFileError("cannot write " + path + ": " + systemMessage(ELOOP));
+    std::error_code ec;
+    const fs::path next = fs::read_symlink(target, ec);
+    if (ec) throw VuFileError("cannot write " + path + ": " + ec.message());
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+}
+
+/// Refuses to replace `existing` (file `target`, reached from `path`) where
+/// opening it for writing would be refused, and also where it grants
+/// writing to no one: the system lets root write there, but a layout made
+/// read-only stays as it is for every user.
+void checkMayReplace(const std::string& path, const fs::path& target, const struct stat& existing) {
+  if (!S_ISREG(existing.st_mode)) {
+    throw VuFileError("cannot write " + path + ": it is " + kindOf(existing.st_mode));
+  }
+  if ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    throw VuFileError("cannot write " + path + ": " + systemMessage(EACCES));
+  }
+  if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+    throw VuFileError("cannot write " + path + ": " + systemMessage(errno));
+  }
+}
+
 void writeAll(int fd, std::string_view bytes, const std::string& path) {
   while (!bytes.empty()) {
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
@@ -205,20 +238,21 @@ VuLayout ReadVuConfigFile(const std::string& path) { return ParseVuLayout(readLi
 
 void WriteVuConfigFile(const std::string& path, const VuLayout& layout) {
   const std::string bytes = FormatVuLayout(layout);  // refusals come before any file is touched
-  const fs::path target(path);
-  if (!target.has_filename()) throw VuFileError("cannot write " + path + ": no file name");
+  if (!fs::path(path).has_filename()) throw VuFileError("cannot write " + path + ": no file name");
+  // Through a link, the file it leads to is replaced and the link stays.
+  const fs::path target = followLinks(path);
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  struct stat old {};
+  const bool replacing = ::stat(target.c_str(), &old) == 0;
+  if (replacing) checkMayReplace(path, target, old);
 
   TemporaryFile temporary(folder);
   writeAll(temporary.fd(), bytes, path);
-  struct stat old {};
-  if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-    ::fchmod(temporary.fd(), old.st_mode & 07777);  // keep the old file's permissions; best effort
-  }
+  if (replacing) ::fchmod(temporary.fd(), old.st_mode & 07777);  // keep the permissions; best effort
   if (::fsync(temporary.fd()) != 0 || temporary.close() != 0) {
     throw VuFileError("cannot write " + path + ": " + systemMessage(errno));
   }
-  if (::rename(temporary.path().c_str(), path.c_str()) != 0) {
+  if (::rename(temporary.path().c_str(), target.c_str()) != 0) {
     throw VuFileError("cannot write " + path + ": " + systemMessage(errno));
   }
   temporary.commit();

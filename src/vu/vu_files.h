@@ -55,8 +55,12 @@ VuLayout ReadVuConfigFile(const std::string& path);
 
 /// Saves a layout: writes a temporary file in the target's folder, flushes
 /// it to the disk and renames it over the target, so the target is either
-/// the old file or the complete new one. On any failure the temporary file
-/// is removed, the old file stays as it was and VuFileError is thrown.
+/// the old file or the complete new one. A symbolic link is written
+/// through: the file it leads to is the target, and the link stays. An
+/// existing target that is not a regular file, that the user may not write,
+/// or that no one may write (refused to root as well) is refused before
+/// anything is written. On any failure the temporary file is removed, the
+/// old file stays as it was and VuFileError is thrown.
 void WriteVuConfigFile(const std::string& path, const VuLayout& layout);
 
 }  // namespace tactolo
