@@ -35,7 +35,9 @@ const char* kindOf(mode_t mode) {
 class Descriptor {
  public:
   explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() { ::close(fd_); }
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   int get() const { return fd_; }
