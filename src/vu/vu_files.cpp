@@ -11,6 +11,7 @@
 #include <iterator>
 #include <system_error>
 
+#include "platform/file_kind.h"
 #include "vu/windows1252.h"
 
 namespace tactolo {
@@ -21,15 +22,6 @@ namespace {
 constexpr std::string_view kVuExtension = "vuconf";
 
 std::string systemMessage(int error) { return std::error_code(error, std::generic_category()).message(); }
-
-/// What a file that is not a regular file is, for the message refusing it.
-const char* kindOf(mode_t mode) {
-  if (S_ISDIR(mode)) return "a folder";
-  if (S_ISFIFO(mode)) return "a FIFO";
-  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
-  if (S_ISSOCK(mode)) return "a socket";
-  return "not a regular file";
-}
 
 /// Closes a descriptor when it goes.
 class Descriptor {
@@ -58,13 +50,13 @@ std::string readRegularFile(const std::string& path, size_t maxBytes) {
   if (::stat(path.c_str(), &status) != 0)
     throw VuFileError("cannot open " + path + ": " + systemMessage(errno));
   if (!S_ISREG(status.st_mode))
-    throw VuFileError("cannot open " + path + ": it is " + kindOf(status.st_mode));
+    throw VuFileError("cannot open " + path + ": it is " + FileKindOf(status.st_mode));
   const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (file.get() < 0) throw VuFileError("cannot open " + path + ": " + systemMessage(errno));
   if (::fstat(file.get(), &status) != 0)
     throw VuFileError("cannot read " + path + ": " + systemMessage(errno));
   if (!S_ISREG(status.st_mode))
-    throw VuFileError("cannot open " + path + ": it is " + kindOf(status.st_mode));
+    throw VuFileError("cannot open " + path + ": it is " + FileKindOf(status.st_mode));
 
   std::string bytes(std::min<size_t>(maxBytes, static_cast<size_t>(status.st_size)), '\0');
   size_t length = 0;
@@ -153,7 +145,7 @@ fs::path followLinks(const std::string& path) {
 /// read-only stays as it is for every user.
 void checkMayReplace(const std::string& path, const fs::path& target, const struct stat& existing) {
   if (!S_ISREG(existing.st_mode)) {
-    throw VuFileError("cannot write " + path + ": it is " + kindOf(existing.st_mode));
+    throw VuFileError("cannot write " + path + ": it is " + FileKindOf(existing.st_mode));
   }
   if ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
     throw VuFileError("cannot write " + path + ": " + systemMessage(EACCES));
