@@ -12,6 +12,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/file_kind.h"
+
 namespace tactolo {
 
 namespace {
@@ -40,17 +42,8 @@ std::string nameOf(const std::string& path) {
   return path == kStandardInput ? std::string("standard input") : "audio file '" + path + "'";
 }
 
-/// What a file that is not a regular file is, for the message refusing it.
-const char* kindOf(mode_t mode) {
-  if (S_ISDIR(mode)) return "a folder";
-  if (S_ISFIFO(mode)) return "a FIFO";
-  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
-  if (S_ISSOCK(mode)) return "a socket";
-  return "not a regular file";
-}
-
 [[noreturn]] void refuse(const std::string& path, mode_t mode) {
-  std::string message = "not an audio file but " + std::string(kindOf(mode)) + ": '" + path + "'";
+  std::string message = "not an audio file but " + std::string(FileKindOf(mode)) + ": '" + path + "'";
   if (S_ISFIFO(mode)) message += " (a stream is read from standard input, with -)";
   throw std::runtime_error(message);
 }
@@ -234,7 +227,7 @@ void SoundFile::openStandardInput() {
     throw std::runtime_error("standard input is a terminal: pipe a WAV or FLAC stream into it");
   }
   if (!S_ISFIFO(status.st_mode) && !S_ISSOCK(status.st_mode)) {
-    throw std::runtime_error(std::string("standard input is ") + kindOf(status.st_mode) +
+    throw std::runtime_error(std::string("standard input is ") + FileKindOf(status.st_mode) +
                              ", not a file or a stream");
   }
   input_ = std::make_unique<PipeInput>();

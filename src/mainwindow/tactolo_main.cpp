@@ -224,8 +224,15 @@ void TactoloMain::ListVuConfigurations() {
   // The VU configuration editor's first use loads it, which lists the
   // configurations too; then the listing into ConfCombo.
   vuWindows_.vuConfigForm().GetConfigs();
-  // VU output can be switched on only when a configuration exists.
-  f.SendVuCheck.setEnabled(f.ConfCombo.listCount() > 0);
+  // VU output can be switched on only when a configuration exists; a project
+  // with configurations loaded after one without makes the switch usable
+  // again. The switch is disabled only when there is nothing it could drive
+  // and nothing it would have to stop: no configuration listed, none in use
+  // (one confirmed in the editor stays in use, and the settings restored
+  // after a project's listing may switch it on) and VU output off. Running
+  // output can always be switched off.
+  const bool configurationInUse = module_.vu().config.VuConfigLoaded;
+  f.SendVuCheck.setEnabled(f.ConfCombo.listCount() > 0 || configurationInUse || vars().SendVu);
 }
 
 void TactoloMain::methodBox_Click() {

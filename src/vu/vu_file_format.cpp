@@ -3,7 +3,6 @@
 #include <array>
 #include <cctype>
 #include <limits>
-#include <sstream>
 #include <utility>
 
 #include "vu/windows1252.h"
@@ -171,9 +170,13 @@ std::string FormatVuLayout(const VuLayout& layout) {
   if (layout.VuSize < kVuMinSize || layout.VuSize > kVuMaxSize) {
     throw VuFileError("the size " + std::to_string(layout.VuSize) + " is outside 1..16");
   }
+  const std::string name = Utf8ToWindows1252(layout.VuName);
+  if (name.size() > kVuMaxLineBytes) {
+    throw VuFileError("the name is longer than " + std::to_string(kVuMaxLineBytes) + " bytes");
+  }
   std::string out;
   out.reserve(2048);
-  appendLine(out, Utf8ToWindows1252(layout.VuName));
+  appendLine(out, name);
   appendBool(out, layout.VuStereo);
   appendNumber(out, int64_t{layout.VuSize});
   for (const VuPoint& point : layout.LeftPoints) writePoint(out, point);
@@ -181,13 +184,19 @@ std::string FormatVuLayout(const VuLayout& layout) {
   return out;
 }
 
-std::vector<std::string> ReadVuLines(std::istream& in, size_t maxLines) {
+std::vector<std::string> SplitVuLines(std::string_view bytes, size_t maxLines) {
   std::vector<std::string> lines;
-  std::string line;
-  while (lines.size() < maxLines && std::getline(in, line)) {
-    // Without end of input, getline stopped at an LF.
-    if (!in.eof() && !line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
+  while (lines.size() < maxLines && !bytes.empty()) {
+    const size_t end = bytes.find('\n');
+    std::string_view line = bytes.substr(0, end);
+    // A CR goes with the LF after it; the last line has no LF to go with.
+    if (end != std::string_view::npos && line.ends_with('\r')) line.remove_suffix(1);
+    if (line.size() > kVuMaxLineBytes) {
+      throw VuFileError(describeLine(lines.size() + 1) + " is longer than " +
+                        std::to_string(kVuMaxLineBytes) + " bytes");
+    }
+    lines.emplace_back(line);
+    bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
   }
   return lines;
 }
@@ -207,9 +216,6 @@ VuLayout ParseVuLayout(std::span<const std::string> lines) {
   return layout;
 }
 
-VuLayout ParseVuLayoutBytes(std::string_view bytes) {
-  std::istringstream in{std::string(bytes)};
-  return ParseVuLayout(ReadVuLines(in));
-}
+VuLayout ParseVuLayoutBytes(std::string_view bytes) { return ParseVuLayout(SplitVuLines(bytes)); }
 
 }  // namespace tactolo

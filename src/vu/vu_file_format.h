@@ -18,12 +18,14 @@
 // blanks around them, a sign and a fraction, which rounds to the nearest
 // integer with halves to even. Out-of-range values, text that is no number,
 // a size outside 1..16 (0 included: it leaves no point to drive) and fewer
-// than 323 lines are refused. Lines after 323 are ignored. A read either
-// gives a complete layout or fails; it never gives half a file.
+// than 323 lines are refused, and so is a line longer than 4096 bytes (a
+// real line holds a name or a number), so that a reader never needs more
+// than the first 323 lines of at most that length. Lines after 323 are
+// ignored. A read either gives a complete layout or fails; it never gives
+// half a file.
 #pragma once
 
 #include <cstdint>
-#include <istream>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -43,6 +45,12 @@ class VuFileError : public std::runtime_error {
 };
 
 constexpr size_t kVuFileLines = 323;
+/// The longest line a file may hold, in bytes without its line end.
+constexpr size_t kVuMaxLineBytes = 4096;
+
+/// The most bytes that `lines` lines of a file can take, line ends included:
+/// a reader that needs no more lines than that reads no further.
+constexpr size_t VuBytesForLines(size_t lines) { return lines * (kVuMaxLineBytes + 2); }
 
 /// A decimal number as the reader takes it: rounded to an integer (halves to
 /// even) and whether its value was zero before rounding. Magnitudes beyond
@@ -56,13 +64,16 @@ struct RoundedDecimal {
 /// of the point); nothing for any other text.
 std::optional<RoundedDecimal> ParseRoundedDecimal(std::string_view text);
 
-/// The bytes of a file for this layout. Refuses a name with a line break and
-/// a size outside 1..16, which would not read back as written.
+/// The bytes of a file for this layout. Refuses a name with a line break or
+/// longer than a line may be, and a size outside 1..16, which would not read
+/// back as written.
 std::string FormatVuLayout(const VuLayout& layout);
 
-/// Reads up to `maxLines` lines, split at LF with one CR before each LF
-/// dropped. Text after the last LF is a line of its own unless it is empty.
-std::vector<std::string> ReadVuLines(std::istream& in, size_t maxLines = kVuFileLines);
+/// The first `maxLines` lines of a file's bytes, split at LF with one CR
+/// before each LF dropped. Text after the last LF is a line of its own
+/// unless it is empty. Throws VuFileError for one of these lines that is
+/// longer than kVuMaxLineBytes; the bytes after them are not looked at.
+std::vector<std::string> SplitVuLines(std::string_view bytes, size_t maxLines = kVuFileLines);
 
 /// Reads a layout from a file's lines (Windows-1252, without line ends).
 /// Throws VuFileError naming the first line that is wrong.

@@ -32,9 +32,10 @@ bool IsVuConfigFileName(std::string_view fileName);
 /// listing's order.
 std::vector<std::string> VuConfigFileNames(std::span<const std::string> listing);
 
-/// The names of the files (not folders) in a folder, sorted by their bytes
-/// so that every file system lists them alike. A folder that does not exist
-/// lists nothing; one that exists but cannot be read is a VuFileError.
+/// The names of the regular files in a folder (links followed: no folder,
+/// FIFO, device or broken link), sorted by their bytes so that every file
+/// system lists them alike. A folder that does not exist lists nothing; one
+/// that exists but cannot be read is a VuFileError.
 std::vector<std::string> ListFolderFiles(const std::string& folder);
 
 /// The configuration files in a folder with the names on their first lines,
@@ -43,17 +44,23 @@ std::vector<std::string> ListFolderFiles(const std::string& folder);
 std::vector<VuConfigEntry> ListVuConfigs(const std::string& folder);
 
 /// The first line of a file (Windows-1252, decoded), empty if the file
-/// cannot be read or is empty.
+/// cannot be read, is empty or its first line is longer than a line may be.
 std::string ReadVuConfigName(const std::string& path);
 
-/// Reads a whole configuration file. Throws VuFileError when the file cannot
-/// be opened or read or any line is wrong; nothing is returned then.
+/// Reads a configuration file, no further than its 323 lines can reach.
+/// Only a regular file is read (links followed); anything else is refused
+/// without waiting on it. Throws VuFileError when the file cannot be opened
+/// or read or any line is wrong; nothing is returned then.
 VuLayout ReadVuConfigFile(const std::string& path);
 
 /// Saves a layout: writes a temporary file in the target's folder, flushes
 /// it to the disk and renames it over the target, so the target is either
-/// the old file or the complete new one. On any failure the temporary file
-/// is removed, the old file stays as it was and VuFileError is thrown.
+/// the old file or the complete new one. A symbolic link is written
+/// through: the file it leads to is the target, and the link stays. An
+/// existing target that is not a regular file, that the user may not write,
+/// or that no one may write (refused to root as well) is refused before
+/// anything is written. On any failure the temporary file is removed, the
+/// old file stays as it was and VuFileError is thrown.
 void WriteVuConfigFile(const std::string& path, const VuLayout& layout);
 
 }  // namespace tactolo

@@ -199,6 +199,68 @@ empty rest after its last line end is no line).
   folder.vuconf: error: cannot open folder.vuconf: it is a folder
   exit 1
 
+Only regular files are read, links followed; anything else is refused at
+once, without waiting for a writer. A line may hold up to 4096 bytes
+besides its line end; a longer one is refused, so that no read takes more
+than 323 such lines: a file of 1 GB without a line break is refused at its
+first line.
+  $ { printf '%s\n' "Four dimmers" False 4
+  >   for channel in 1 2 3 4; do printf '%s\n' False True 200 0 0 0 $channel 0 0 0; done
+  >   printf '0\n%.0s' {1..280}; } > four.vuconf
+  exit 0
+  $ mkfifo fifo.vuconf && ln -s four.vuconf link.vuconf && ln -s fifo.vuconf fifo-link.vuconf
+  exit 0
+  $ truncate -s 1G huge.vuconf
+  exit 0
+  $ for width in 4096 4097; do
+  >   awk -v width=$width 'NR == 3 { $0 = sprintf("%" width "s\r", $0) } { print }' four.vuconf > size-$width.vuconf
+  > done
+  exit 0
+  $ timeout 10 tactolo vuconf check fifo.vuconf fifo-link.vuconf /dev/zero link.vuconf huge.vuconf size-*.vuconf
+  fifo.vuconf: error: cannot open fifo.vuconf: it is a FIFO
+  fifo-link.vuconf: error: cannot open fifo-link.vuconf: it is a FIFO
+  /dev/zero: error: cannot open /dev/zero: it is a device
+  link.vuconf: ok: "Four dimmers", mono, 4 points
+  huge.vuconf: error: line 1 (name) is longer than 4096 bytes
+  size-4096.vuconf: ok: "Four dimmers", mono, 4 points
+  size-4097.vuconf: error: line 3 (size) is longer than 4096 bytes
+  exit 1
+
+A window that loads lists only the regular files of the project's folder,
+links followed, so that neither a FIFO nor a link to a device keeps it
+waiting; the file of 1 GB is listed without a name and refused when it is
+chosen.
+  $ { printf '%s\n' "Four dimmers" False 4
+  >   for channel in 1 2 3 4; do printf '%s\n' False True 200 0 0 0 $channel 0 0 0; done
+  >   printf '0\n%.0s' {1..280}; } > four.vuconf
+  exit 0
+  $ mkfifo fifo.vuconf && ln -s /dev/zero zero.vuconf && truncate -s 1G huge.vuconf
+  exit 0
+  $ timeout 10 tactolo script - <<'EOF'
+  > project "show" .
+  > audio device "Line In"
+  > audio input "Line" on
+  > call Init
+  > call loadWindow
+  > call showWindow
+  > get VUConfigForm.ConfigCombo.listcount
+  > get TactoloMain.ConfCombo.list(0)
+  > get TactoloMain.ConfCombo.list(1)
+  > get state VuName
+  > select TactoloMain ConfCombo 1
+  > dump dialogs
+  > EOF
+  Init -> true
+  loadWindow -> false
+  showWindow -> false
+  VUConfigForm.ConfigCombo.listcount = 2
+  TactoloMain.ConfCombo.list(0) = "Four dimmers"
+  TactoloMain.ConfCombo.list(1) = ""
+  state VuName = "Four dimmers"
+  dialogs: 1
+    message title="" text="Error while reading ./huge.vuconf" icon=none buttons=ok -> ok
+  exit 0
+
 Without a file it is a bad command.
   $ tactolo vuconf check
   stderr: tactolo: FILE is required

@@ -18,10 +18,7 @@ namespace {
 
 using testing::distinctLayout;
 
-std::vector<std::string> linesOf(const std::string& bytes) {
-  std::istringstream in(bytes);
-  return ReadVuLines(in, 1000);
-}
+std::vector<std::string> linesOf(const std::string& bytes) { return SplitVuLines(bytes, 1000); }
 
 /// The lines of a valid file, to be spoiled by a test.
 std::vector<std::string> validLines() { return linesOf(FormatVuLayout(distinctLayout())); }
@@ -51,10 +48,16 @@ TEST(VuFileFormat, ASavedLayoutReadsBackWithAllPointsOfBothRowsFromLinesEndedByC
 
 TEST(VuFileFormat, WriterRefusesWhatWouldNotReadBack) {
   VuLayout layout = distinctLayout();
-  for (const char* name : {"two\nlines", "carriage\rreturn"}) {
+  for (const std::string& name :
+       {std::string("two\nlines"), std::string("carriage\rreturn"), std::string(kVuMaxLineBytes + 1, 'x')}) {
     layout.VuName = name;
     EXPECT_THROW(FormatVuLayout(layout), VuFileError) << name;
   }
+  // The longest name counts the file's bytes: one each in Windows-1252.
+  std::string longest;
+  for (size_t i = 0; i < kVuMaxLineBytes; ++i) longest += "ü";
+  layout.VuName = longest;
+  EXPECT_EQ(ParseVuLayoutBytes(FormatVuLayout(layout)).VuName, longest);
   layout.VuName = "ok";
   for (int16_t size : {0, 17}) {
     layout.VuSize = size;

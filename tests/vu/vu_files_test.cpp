@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "vu_samples.h"
@@ -86,6 +87,25 @@ TEST_F(VuFilesTest, ASavedFileReadsBackAndAReplacedOneKeepsItsPermissions) {
   EXPECT_THAT(names(), ElementsAre("front.vuconf"));
 }
 
+TEST_F(VuFilesTest, SavingOverALinkWritesTheFileItLeadsToAndKeepsTheLink) {
+  const VuLayout layout = distinctLayout();
+  fs::create_directory(folder_ / "shows");
+  put("shows/real.vuconf", "old");
+  // A link to a link to a file in another folder, and a link to no file yet.
+  ASSERT_EQ(::symlink("shows/real.vuconf", path("link.vuconf").c_str()), 0);
+  ASSERT_EQ(::symlink("link.vuconf", path("chain.vuconf").c_str()), 0);
+  ASSERT_EQ(::symlink("shows/new.vuconf", path("dangling.vuconf").c_str()), 0);
+  WriteVuConfigFile(path("chain.vuconf"), layout);
+  WriteVuConfigFile(path("dangling.vuconf"), layout);
+  EXPECT_EQ(contents("shows/real.vuconf"), FormatVuLayout(layout));
+  EXPECT_EQ(contents("shows/new.vuconf"), FormatVuLayout(layout));
+  EXPECT_EQ(fs::read_symlink(folder_ / "chain.vuconf"), "link.vuconf");
+  EXPECT_EQ(fs::read_symlink(folder_ / "link.vuconf"), "shows/real.vuconf");
+  EXPECT_EQ(fs::read_symlink(folder_ / "dangling.vuconf"), "shows/new.vuconf");
+  // The temporary files were made beside the targets, and are gone.
+  EXPECT_THAT(ListFolderFiles(path("shows")), ElementsAre("new.vuconf", "real.vuconf"));
+}
+
 TEST_F(VuFilesTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
   WriteVuConfigFile(path("front.vuconf"), distinctLayout());
   const std::string oldBytes = contents("front.vuconf");
@@ -116,9 +136,32 @@ TEST_F(VuFilesTest, UnwritableTargetsFailWithoutLeavingFiles) {
   VuLayout twoLines = layout;
   twoLines.VuName = "a\nb";
   EXPECT_THROW(WriteVuConfigFile(path("front.vuconf"), twoLines), VuFileError);
-  EXPECT_THAT(names(), ElementsAre("plain"));
+
+  // A file no one may write is refused to every user, root included, also
+  // through a link; so is what is not a regular file.
+  put("locked.vuconf", "read-only");
+  ASSERT_EQ(::chmod(path("locked.vuconf").c_str(), 0444), 0);
+  ASSERT_EQ(::symlink("locked.vuconf", path("to-locked.vuconf").c_str()), 0);
+  ASSERT_EQ(::symlink("loop.vuconf", path("loop.vuconf").c_str()), 0);
+  ASSERT_EQ(::mkfifo(path("fifo.vuconf").c_str(), 0666), 0);
+  const std::pair<const char*, const char*> refused[] = {{"locked.vuconf", "Permission denied"},
+                                                         {"to-locked.vuconf", "Permission denied"},
+                                                         {"loop.vuconf", "symbolic links"},
+                                                         {"fifo.vuconf", "it is a FIFO"}};
+  for (const auto& [name, reason] : refused) {
+    try {
+      WriteVuConfigFile(path(name), layout);
+      ADD_FAILURE() << name << " was written";
+    } catch (const VuFileError& error) {
+      EXPECT_THAT(error.what(), HasSubstr(reason)) << name;
+    }
+  }
+  EXPECT_THAT(names(), ElementsAre("locked.vuconf", "plain", "to-locked.vuconf"));
   EXPECT_TRUE(fs::is_empty(folder_ / "dir.vuconf"));
   EXPECT_EQ(contents("plain"), "not a folder");
+  EXPECT_EQ(contents("to-locked.vuconf"), "read-only");
+  EXPECT_TRUE(fs::is_symlink(folder_ / "to-locked.vuconf"));
+  EXPECT_TRUE(fs::is_fifo(folder_ / "fifo.vuconf"));
 }
 
 }  // namespace
