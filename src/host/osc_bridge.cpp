@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
 
 #include "host/shown_tempo.h"
@@ -74,6 +75,15 @@ std::vector<char> serialise(const char* path, lo_message message) {
 }
 
 std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// liblo's arguments lie in the packet at 4-byte boundaries, while lo_arg
+// wants 8: they are read as bytes, not through the union.
+std::string stringArg(const lo_arg* arg) { return reinterpret_cast<const char*>(arg); }
+int32_t intArg(const lo_arg* arg) {
+  int32_t value = 0;
+  std::memcpy(&value, arg, sizeof value);
+  return value;
+}
 
 }  // namespace
 
@@ -205,6 +215,10 @@ void OscBridge::receive() {
       warn_("OSC: malformed message received: " + libloError_);
       libloError_.clear();
     }
+    if (!handlerError_.empty()) {
+      warn_("OSC: message not handled: " + handlerError_);
+      handlerError_.clear();
+    }
     if (received == 0) break;
   }
 }
@@ -219,7 +233,13 @@ void OscBridge::onLibloError(int /*number*/, const char* message, const char* wh
 
 int OscBridge::onMessage(const char* path, const char* types, lo_arg** argv, int /*argc*/, lo_message message,
                          void* self) {
-  static_cast<OscBridge*>(self)->handle(path ? path : "", types ? types : "", argv, message);
+  auto* bridge = static_cast<OscBridge*>(self);
+  // Nothing may unwind through liblo: what goes wrong is told after its call.
+  try {
+    bridge->handle(path ? path : "", types ? types : "", argv, message);
+  } catch (const std::exception& error) {
+    bridge->handlerError_ = error.what();
+  }
   return 0;  // handled: liblo looks no further
 }
 
@@ -230,15 +250,15 @@ void OscBridge::handle(const std::string& path, const std::string& types, lo_arg
             (types.empty() ? std::string("no arguments") : types));
       return;
     }
-    std::string first = &argv[0]->s;
-    std::string second = &argv[1]->s;
-    int32_t value = argv[2]->i;
+    std::string first = stringArg(argv[0]);
+    std::string second = stringArg(argv[1]);
+    int32_t value = intArg(argv[2]);
     std::shared_ptr<IHostObject> stream;
     std::shared_ptr<IHostObject> additionalData;
     const auto result = commands_.ExecuteCommand(first, second, value, stream, additionalData);
     if (!result.ok) {
-      warn_("OSC: /tactolo/command " + quoted(&argv[0]->s) + " " + quoted(&argv[1]->s) + " " +
-            std::to_string(argv[2]->i) + " failed: " + result.error);
+      warn_("OSC: /tactolo/command " + quoted(stringArg(argv[0])) + " " + quoted(stringArg(argv[1])) + " " +
+            std::to_string(intArg(argv[2])) + " failed: " + result.error);
     }
   } else if (path == "/tactolo/options") {
     if (!types.empty()) {

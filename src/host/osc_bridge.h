@@ -104,6 +104,8 @@ class OscBridge {
   lo_server server_ = nullptr;
   /// What liblo reported during the call in progress.
   std::string libloError_;
+  /// What a message's handling raised.
+  std::string handlerError_;
 };
 
 }  // namespace tactolo::host

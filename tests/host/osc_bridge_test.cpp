@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -101,11 +102,19 @@ class Peer {
     std::string text = std::string(path) + " " + types;
     for (int i = 0; i < argc; ++i) {
       text += i == 0 ? " " : "|";
-      if (types[i] == 'i') text += std::to_string(argv[i]->i);
-      if (types[i] == 's') text += &argv[i]->s;
+      // Arguments lie at 4-byte boundaries; lo_arg wants 8.
+      const auto* bytes = reinterpret_cast<const char*>(argv[i]);
+      if (types[i] == 's') text += bytes;
+      if (types[i] == 'i') {
+        int32_t value = 0;
+        std::memcpy(&value, bytes, sizeof value);
+        text += std::to_string(value);
+      }
       if (types[i] == 'f') {
+        float value = 0;
+        std::memcpy(&value, bytes, sizeof value);
         char number[32];
-        std::snprintf(number, sizeof number, "%g", argv[i]->f);
+        std::snprintf(number, sizeof number, "%g", value);
         text += number;
       }
     }
