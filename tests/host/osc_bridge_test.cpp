@@ -81,12 +81,12 @@ class Peer {
     return std::exchange(messages_, {});
   }
 
-  /// Sends `message` (freed here) to the bridge from this peer's port.
-  void send(const OscBridge& bridge, const char* path, lo_message message) {
+  /// Sends an OSC message to the bridge from this peer's port.
+  template <class... Args>
+  void send(const OscBridge& bridge, const char* path, const char* types, Args... args) {
     lo_address to = lo_address_new("127.0.0.1", std::to_string(bridge.listenPort()).c_str());
-    lo_send_message_from(to, server_, path, message);
+    lo_send_from(to, server_, LO_TT_IMMEDIATE, path, types, args...);
     lo_address_free(to);
-    lo_message_free(message);
   }
   void sendBytes(const OscBridge& bridge, const std::string& bytes) {
     sockaddr_in to{};
@@ -125,12 +125,6 @@ class Peer {
   lo_server server_;
   std::vector<std::string> messages_;
 };
-
-lo_message message(const std::function<void(lo_message)>& fill) {
-  lo_message m = lo_message_new();
-  fill(m);
-  return m;
-}
 
 BeatEvent beatShowing(const std::string& caption) {
   BeatEvent beat;
@@ -181,17 +175,9 @@ TEST_F(OscBridgeTest, EveryBeatIsSentAndTheTempoWhenItChanges) {
 
 TEST_F(OscBridgeTest, CommandsRunInOrderAndOptionsAreAnsweredToTheSender) {
   OscBridge bridge({"", OscBridge::kAnyPort}, commands, warn);
-  peer.send(bridge, "/tactolo/command", message([](lo_message m) {
-              lo_message_add_string(m, "Tactolo Off");
-              lo_message_add_string(m, "do");
-              lo_message_add_int32(m, 0);
-            }));
-  peer.send(bridge, "/tactolo/command", message([](lo_message m) {
-              lo_message_add_string(m, "Select VU-Config");
-              lo_message_add_string(m, "select");
-              lo_message_add_int32(m, 2000);
-            }));
-  peer.send(bridge, "/tactolo/options", lo_message_new());
+  peer.send(bridge, "/tactolo/command", "ssi", "Tactolo Off", "do", 0);
+  peer.send(bridge, "/tactolo/command", "ssi", "Select VU-Config", "select", 2000);
+  peer.send(bridge, "/tactolo/options", "");
   deliver(bridge);
 
   EXPECT_THAT(commands.executed, ElementsAre("Tactolo Off|do|0", "Select VU-Config|select|2000"));
@@ -203,29 +189,14 @@ TEST_F(OscBridgeTest, CommandsRunInOrderAndOptionsAreAnsweredToTheSender) {
 
 TEST_F(OscBridgeTest, AMalformedMessageWarnsOnceAndChangesNothing) {
   OscBridge bridge({"", OscBridge::kAnyPort}, commands, warn);
-  const auto command = [](const std::string& types) {
-    return message([types](lo_message m) {
-      for (char type : types) {
-        if (type == 's') lo_message_add_string(m, "Tactolo Off");
-        if (type == 'i') lo_message_add_int32(m, 0);
-        if (type == 'f') lo_message_add_float(m, 0.0f);
-      }
-    });
-  };
   const std::vector<std::pair<std::string, std::function<void()>>> cases = {
-      {"a float value", [&] { peer.send(bridge, "/tactolo/command", command("ssf")); }},
-      {"no value", [&] { peer.send(bridge, "/tactolo/command", command("ss")); }},
-      {"a number first", [&] { peer.send(bridge, "/tactolo/command", command("iss")); }},
-      {"options with an argument", [&] { peer.send(bridge, "/tactolo/options", command("i")); }},
-      {"unknown address", [&] { peer.send(bridge, "/tactolo/blackout", command("ssi")); }},
+      {"a float value", [&] { peer.send(bridge, "/tactolo/command", "ssf", "Tactolo Off", "do", 0.0f); }},
+      {"no value", [&] { peer.send(bridge, "/tactolo/command", "ss", "Tactolo Off", "do"); }},
+      {"a number first", [&] { peer.send(bridge, "/tactolo/command", "iss", 0, "Tactolo Off", "do"); }},
+      {"options with an argument", [&] { peer.send(bridge, "/tactolo/options", "i", 1); }},
+      {"unknown address", [&] { peer.send(bridge, "/tactolo/blackout", "ssi", "Tactolo Off", "do", 0); }},
       {"a value the plug-in refuses",
-       [&] {
-         peer.send(bridge, "/tactolo/command", message([](lo_message m) {
-                     lo_message_add_string(m, "Sync Beat");
-                     lo_message_add_string(m, "do");
-                     lo_message_add_int32(m, 32768000);
-                   }));
-       }},
+       [&] { peer.send(bridge, "/tactolo/command", "ssi", "Sync Beat", "do", 32768000); }},
       {"not OSC", [&] { peer.sendBytes(bridge, "hello"); }},
   };
   for (const auto& [name, send] : cases) {
