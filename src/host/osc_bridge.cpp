@@ -125,6 +125,14 @@ void OscBridge::openSender(const std::string& sendTo) {
     return;
   }
   std::unique_ptr<addrinfo, decltype(&freeaddrinfo)> owned(found, &freeaddrinfo);
+  // An IPv4 address first when the name has one ("localhost" lists ::1
+  // first): receivers on a lighting network mostly listen on IPv4 only.
+  for (addrinfo* candidate = found; candidate; candidate = candidate->ai_next) {
+    if (candidate->ai_family == AF_INET) {
+      found = candidate;
+      break;
+    }
+  }
   const int fd = ::socket(found->ai_family, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) {
     warn_("OSC: cannot open a socket for " + quoted(sendTo) + ": " + std::strerror(errno) +

@@ -56,7 +56,8 @@ class OscBridge {
   static constexpr int kMessagesPerReceive = 32;
 
   /// `commands` must outlive the bridge. Resolves sendTo's host here (the
-  /// only call that may wait on the network).
+  /// only call that may wait on the network), taking its IPv4 address when
+  /// it has one; "[IPV6]:PORT" for IPv6. Commands are received on IPv4.
   OscBridge(const OscSettings& settings, ICommandServer& commands, Warn warn);
   ~OscBridge();
   OscBridge(const OscBridge&) = delete;

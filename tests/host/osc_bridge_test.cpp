@@ -67,7 +67,9 @@ class Peer {
   Peer& operator=(const Peer&) = delete;
 
   int port() const { return lo_server_get_port(server_); }
-  std::string address() const { return "127.0.0.1:" + std::to_string(port()); }
+  /// By name: where the name has an IPv6 address too, the bridge must still
+  /// pick the IPv4 one this server listens on.
+  std::string address() const { return "localhost:" + std::to_string(port()); }
 
   /// What arrived: waits up to a second for `count` messages, then takes
   /// whatever else is already there.
