@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <stdexcept>
+#include <utility>
 
 namespace tactolo {
 
@@ -18,15 +19,21 @@ bool RaisingCaptureLibrary::isOperation(const std::string& name) {
 }
 
 void RaisingCaptureLibrary::raiseOnNextCall(const std::string& operation, std::string message) {
+  actOnNextCall(operation, [message = std::move(message)] { throw CaptureFailure(message); });
+}
+
+void RaisingCaptureLibrary::actOnNextCall(const std::string& operation, std::function<void()> action) {
   if (!isOperation(operation)) throw std::invalid_argument("no capture operation " + operation);
   operation_ = operation;
-  message_ = std::move(message);
+  action_ = std::move(action);
 }
 
 void RaisingCaptureLibrary::pass(const char* operation) {
   if (!operation_ || *operation_ != operation) return;
   operation_.reset();
-  throw CaptureFailure(message_);
+  // Taken out first: the action may arm the next one.
+  const std::function<void()> action = std::exchange(action_, nullptr);
+  action();
 }
 
 uint32_t RaisingCaptureLibrary::GetVersion() {

@@ -1,9 +1,12 @@
 // A capture library in front of another that can be told to raise an error
 // on its next call of one operation, as a live back-end does when the sound
-// server goes away in the middle of a call. It lets hosts and tests see how
-// the plug-in meets an error raised inside a handler.
+// server goes away in the middle of a call, or to run some other action of
+// the host there, as a host's own capture library may call back into the
+// plug-in. It lets hosts and tests see how the plug-in meets an error raised
+// inside a handler, and a host that calls it from inside one.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -30,6 +33,10 @@ class RaisingCaptureLibrary final : public CaptureLibrary {
   /// request replaces an older one. std::invalid_argument for a name that is
   /// no operation.
   void raiseOnNextCall(const std::string& operation, std::string message);
+  /// The next call of `operation` runs `action` first (once), then reaches
+  /// the inner library unless the action raised. Replaces an older request
+  /// as raiseOnNextCall does, and refuses the same names.
+  void actOnNextCall(const std::string& operation, std::function<void()> action);
 
   uint32_t GetVersion() override;
   bool RecordGetDeviceInfo(int32_t device, RecordDeviceInfo& info) override;
@@ -46,12 +53,12 @@ class RaisingCaptureLibrary final : public CaptureLibrary {
   uint32_t ChannelGetLevel(ChannelHandle handle) override;
 
  private:
-  /// Raises the armed error when `operation` is the armed one.
+  /// Runs the armed action when `operation` is the armed one.
   void pass(const char* operation);
 
   CaptureLibrary& inner_;
   std::optional<std::string> operation_;
-  std::string message_;
+  std::function<void()> action_;
 };
 
 }  // namespace tactolo

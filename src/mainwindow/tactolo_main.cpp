@@ -111,9 +111,13 @@ void TactoloMain::wireHandlers() {
 void TactoloMain::createTimers() {
   Clock& clock = module_.clock();
   // Timer events have no caller to hand an error to: it is reported to the
-  // module and the plug-in goes on.
+  // module and the plug-in goes on. An event counts as the module running, so
+  // that a host asking for a shutdown from inside it (from its message
+  // service during a beat, from its capture library during a tick) is
+  // refused instead of freeing the module under the event.
   auto guarded = [this](auto&& handler) {
     return [this, handler](auto... args) {
+      const PluginModule::Running running(module_);
       try {
         (this->*handler)(args...);
       } catch (const std::exception& e) {

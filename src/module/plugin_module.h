@@ -3,7 +3,8 @@
 // the platform services the logic runs on (clock, capture library, dialogs),
 // the facade over the host's helper object (PluginHelper), the beat
 // variables, the VU meter's variables, the list of loaded windows (and which
-// of them are shown modal) and the errors of events no caller waits for. The window instances themselves live
+// of them are shown modal), the errors of events no caller waits for and
+// whether the plug-in's code is running. The window instances themselves live
 // above, in the shell's registry; code below the windows reaches the main window through mainWindow().
 #pragma once
 
@@ -15,8 +16,8 @@
 #include "module/beat_variables.h"
 #include "module/host_services.h"
 #include "module/main_window_access.h"
-#include "module/vu_variables.h"
 #include "module/method_variables.h"
+#include "module/vu_variables.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 
@@ -71,6 +72,23 @@ class PluginModule {
   /// The window the user is confined to, null when none is shown modal.
   const std::string* modalWindow() const { return modalWindows_.empty() ? nullptr : &modalWindows_.back(); }
 
+  /// Marks the plug-in's code as running for its lifetime: a host call, a
+  /// clock event, the close handlers of a shutdown. The host may call the
+  /// library from inside any of them (from its message service or its
+  /// capture library); while one runs, the module must not end under it.
+  class Running {
+   public:
+    explicit Running(PluginModule& module) : module_(module) { ++module_.running_; }
+    ~Running() { --module_.running_; }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+
+   private:
+    PluginModule& module_;
+  };
+  /// True while any Running lives.
+  bool running() const { return running_ > 0; }
+
   /// An error raised by an event that no host call is waiting for (a timer
   /// tick, a failed beat message): kept so that a view or the script host can
   /// show it, while the plug-in keeps running. The newest 100 are kept.
@@ -89,6 +107,7 @@ class PluginModule {
   std::vector<std::string> loadedWindows_;
   std::vector<std::string> modalWindows_;
   std::deque<std::string> eventErrors_;
+  int running_ = 0;
 };
 
 }  // namespace tactolo

@@ -31,6 +31,7 @@ HostStatus MemorySettings::WriteDeviceValue(const std::string& key, const std::s
 }
 
 HostStatus RecordingMessages::Send(int32_t code, int16_t value1, int16_t value2) {
+  if (whileSending) whileSending();
   if (failing) return HostStatus::failure("the host refused the message");
   sent.push_back({clock_.nowMs(), code, value1, value2});
   return hostOk();

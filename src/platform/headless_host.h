@@ -5,6 +5,7 @@
 // file name.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -39,6 +40,9 @@ class RecordingMessages final : public IMessages {
   std::vector<Sent> sent;
   /// While true, Send fails (a host that refuses messages).
   bool failing = false;
+  /// Runs inside every Send before it is recorded, as a host's own handling
+  /// of the message does (null: nothing).
+  std::function<void()> whileSending;
 
  private:
   const Clock& clock_;

@@ -32,7 +32,8 @@ class LibraryState {
   /// Ends the live module (tactolo_shutdown): its close handlers run, and the
   /// objects handed out fail from now on. Returns the errors the handlers
   /// raised, joined; the module has ended all the same. Refuses (returns the
-  /// reason, ends nothing) while a call into the module is running.
+  /// reason, ends nothing) while the module's code runs: a host call, a
+  /// clock event, or the close handlers of a shutdown already under way.
   std::optional<std::string> shutdown();
   bool hasModule() const { return live_ != nullptr; }
 

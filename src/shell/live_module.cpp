@@ -18,13 +18,13 @@ std::vector<std::string> LiveModule::shutdown() {
   // The slot ends first: a host that calls an old object from inside a close
   // handler (through its capture library) finds the module ended.
   slot_->end();
+  // A host that asks for the shutdown again from inside a close handler is
+  // refused: the module must outlive the handlers of this one.
+  const PluginModule::Running closing(module_);
   return windows_.unloadAll();
 }
 
-ModuleCall::ModuleCall(const ModuleSlot& slot) : live_(slot.live_ ? *slot.live_ : throw LibraryShutDown()) {
-  ++live_.activeCalls_;
-}
-
-ModuleCall::~ModuleCall() { --live_.activeCalls_; }
+ModuleCall::ModuleCall(const ModuleSlot& slot)
+    : live_(slot.live_ ? *slot.live_ : throw LibraryShutDown()), running_(live_.module()) {}
 
 }  // namespace tactolo

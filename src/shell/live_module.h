@@ -33,21 +33,19 @@ class LiveModule {
   /// object for the module's life, so every ModuleInfo names the same one.
   std::shared_ptr<MainWindowHost> mainWindowHost();
 
-  /// True while a call into the module runs (ModuleCall).
-  bool busy() const { return activeCalls_ > 0; }
+  /// True while the module's code runs: a host call (ModuleCall), a clock
+  /// event, the close handlers of shutdown().
+  bool busy() const { return module_.running(); }
   /// Ends the module: its slot leads nowhere from now on, and every loaded
-  /// window unloads, running its close handlers. Returns the errors those
-  /// raised; the module is ended either way.
+  /// window unloads, running its close handlers, during which the module is
+  /// busy. Returns the errors those raised; the module is ended either way.
   std::vector<std::string> shutdown();
 
  private:
-  friend class ModuleCall;
-
   PluginModule module_;
   WindowRegistry windows_;
   std::shared_ptr<ModuleSlot> slot_;
   std::shared_ptr<MainWindowHost> mainHost_;
-  int activeCalls_ = 0;
 };
 
 }  // namespace tactolo

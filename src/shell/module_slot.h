@@ -12,6 +12,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "module/plugin_module.h"
+
 namespace tactolo {
 
 class LiveModule;
@@ -43,7 +45,6 @@ class ModuleSlot {
 class ModuleCall {
  public:
   explicit ModuleCall(const ModuleSlot& slot);
-  ~ModuleCall();
   ModuleCall(const ModuleCall&) = delete;
   ModuleCall& operator=(const ModuleCall&) = delete;
 
@@ -51,6 +52,7 @@ class ModuleCall {
 
  private:
   LiveModule& live_;
+  PluginModule::Running running_;
 };
 
 }  // namespace tactolo

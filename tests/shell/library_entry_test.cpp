@@ -2,8 +2,9 @@
 // tells, the objects it creates, and the module's lifetime across it
 // (objects a host keeps after tactolo_shutdown(), a module started again,
 // other platform services, close handlers that raise while the module
-// ends). Driving the objects is in the script transcripts (plugin_object,
-// tool_window, handler_errors, names).
+// ends, a shutdown asked for while the plug-in runs). Driving the objects is
+// in the script transcripts (plugin_object, tool_window, handler_errors,
+// names).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -215,41 +216,65 @@ TEST_F(LibraryLifetimeTest, ACloseHandlerThatRaisesDuringShutdownIsReportedAndTh
   EXPECT_FALSE(again->ModuleInfo().value->toolWindow->isOpen().value);
 }
 
-/// Dialogs whose message box runs a host action while it is shown.
-class ActingDialogs final : public DialogService {
- public:
-  DialogAnswer messageBox(const std::string& text, const std::string& title, MessageIcon icon,
-                          MessageButtons buttons) override {
-    if (whileShown) whileShown();
-    return recorder.messageBox(text, title, icon, buttons);
-  }
-  std::optional<std::string> fileSave(const FileSaveRequest& request) override {
-    return recorder.fileSave(request);
-  }
-  std::optional<uint32_t> chooseColor(uint32_t initialColor) override {
-    return recorder.chooseColor(initialColor);
-  }
-  void modalWait(const std::function<bool()>& shown) override { recorder.modalWait(shown); }
-  std::function<void()> whileShown;
-  HeadlessDialogs recorder;
-};
+TEST_F(LibraryLifetimeTest, AShutdownAskedForWhileThePlugInRunsIsRefusedAndEndsNothing) {
+  // The host asks for it from inside its own services while the plug-in
+  // calls them: its capture library (an operation) or its message service.
+  struct Reentry {
+    const char* during;
+    const char* operation;  // null: the beat message
+    std::function<void(IPluginAutomation&)> run;
+  };
+  const auto start = [](IPluginAutomation& user) {
+    ASSERT_TRUE(user.click("TactoloMain", {"startButton"}).ok);
+  };
+  const Reentry reentries[] = {
+      {"a host call", "RecordStart", start},
+      {"a tick", "ChannelGetData",
+       [&](IPluginAutomation& user) {
+         start(user);
+         clock.advance(20);
+       }},
+      {"a beat", nullptr,
+       [&](IPluginAutomation& user) {
+         start(user);
+         std::vector<float> spectrum(kSpectrumBins, 0.0f);
+         for (int tick = 1; tick < 55; ++tick) fake.queueSpectrum(spectrum);
+         spectrum[10] = 1.0f;  // one loud tick after the first second: a beat
+         fake.queueSpectrum(spectrum);
+         clock.advance(55 * 20);
+         EXPECT_EQ(helper->messages.sent.size(), 1u);
+       }},
+      {"a shutdown's close handlers", "RecordFree", [&](IPluginAutomation&) { EXPECT_EQ(endModule(), ""); }},
+  };
+  for (const Reentry& reentry : reentries) {
+    SCOPED_TRACE(reentry.during);
+    auto plugin = createPlugin(services());
+    auto user = takeAutomation();
+    init(*plugin);
+    auto window = plugin->ModuleInfo().value->toolWindow;
+    ASSERT_TRUE(window->loadWindow().ok);
+    ASSERT_TRUE(window->showWindow().ok);
+    ASSERT_TRUE(user->select("TactoloMain", {"methodBox"}, 1).ok);
+    ASSERT_TRUE(user->check("TactoloMain", {"sendBeatCheck"}, 0).ok);
+    ASSERT_TRUE(user->check("TactoloMain", {"sendBeatCheck"}, 1).ok);
+    helper->messages.sent.clear();
+    std::string refusal = "not asked";
+    const auto shutDown = [&] { refusal = endModule(); };
+    if (reentry.operation) {
+      capture.actOnNextCall(reentry.operation, shutDown);
+    } else {
+      helper->messages.whileSending = shutDown;
+    }
 
-TEST_F(LibraryLifetimeTest, AShutdownWhileACallRunsIsRefusedAndEndsNothing) {
-  ActingDialogs acting;
-  auto plugin = createPlugin(PlatformServices{&clock, &capture, &acting});
-  init(*plugin);
-  auto window = plugin->ModuleInfo().value->toolWindow;
-  std::string duringCall;
-  acting.whileShown = [&] { duringCall = endModule(); };
-
-  int32_t state = 2;
-  auto set = window->SetWindowState(state);
-  EXPECT_TRUE(set.ok) << set.error;
-  EXPECT_THAT(duringCall, HasSubstr("still running"));
-  EXPECT_EQ(window->WindowState().value, 2);
-  acting.whileShown = nullptr;
-  EXPECT_EQ(endModule(), "");
-  EXPECT_EQ(window->WindowState().error, kShutDown);
+    reentry.run(*user);
+    helper->messages.whileSending = nullptr;
+    EXPECT_THAT(refusal, HasSubstr("still running"));
+    // The module ran on to the end of what it was doing; a shutdown from
+    // outside ends it, and its close handlers free the device.
+    EXPECT_EQ(endModule(), "");
+    EXPECT_EQ(fake.initialisedDevice(), std::nullopt);
+    EXPECT_EQ(clock.nextDueMs(), std::nullopt);
+  }
 }
 
 TEST_F(LibraryLifetimeTest, TheAutomationInterfaceNeedsALiveModule) {
