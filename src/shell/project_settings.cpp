@@ -178,6 +178,9 @@ void apply(Key key, int16_t value, TactoloMain& window, BeatVariables& vars) {
     case Key::SendVu:
       f.SendVuCheck.setValue(value);
       vars.SendVu = f.SendVuCheck.value() == 1;
+      // Output that runs can always be switched off, also when no
+      // configuration is listed.
+      if (vars.SendVu) f.SendVuCheck.setEnabled(true);
       return;
     case Key::MaxBPMValue:
       f.maxBpmSlider.setValue(value);
