@@ -12,6 +12,7 @@
 #include "platform/control_model.h"
 #include "script_format.h"
 #include "script_world.h"
+#include "text_escape.h"
 
 namespace tactolo::app {
 
@@ -67,7 +68,7 @@ int ScriptRunner::run(const std::string& pluginPath) {
   try {
     world_ = std::make_unique<ScriptWorld>(pluginPath);
   } catch (const std::exception& e) {
-    err_ << "tactolo: " << e.what() << '\n';
+    err_ << "tactolo: " << escapeLine(e.what()) << '\n';
     return kScriptStopped;
   }
   world_->dialogs.runLines = [this](const std::function<bool()>& keepGoing) { return runWhile(keepGoing); };
@@ -91,7 +92,7 @@ bool ScriptRunner::runWhile(const std::function<bool()>& keepGoing) {
       execute(splitArguments(line));
     } catch (const ScriptSyntaxError& e) {
       out_.flush();
-      err_ << "tactolo: " << name_ << ':' << lineNumber << ": " << e.what() << '\n';
+      err_ << "tactolo: " << name_ << ':' << lineNumber << ": " << escapeBytes(e.what()) << '\n';
       stopped_ = true;
       break;
     } catch (const std::exception& e) {
@@ -106,10 +107,12 @@ bool ScriptRunner::runWhile(const std::function<bool()>& keepGoing) {
 }
 
 void ScriptRunner::print(const std::string& line) {
-  // The temporary project folder differs on every run: transcripts show it
-  // as <project>.
-  const std::string folder = world_->project.temporary().string();
-  std::string text = line;
+  // Messages carry texts from outside (stored settings, file names) as they
+  // are: line breaks and bytes that are not UTF-8 are escaped here, once
+  // for every line. The temporary project folder differs on every run:
+  // transcripts show it as <project>.
+  const std::string folder = escapeBytes(world_->project.temporary().string());
+  std::string text = escapeBytes(line);
   for (std::size_t at = text.find(folder); at != std::string::npos; at = text.find(folder, at)) {
     text.replace(at, folder.size(), "<project>");
   }
