@@ -1,10 +1,12 @@
 // The tactolo command line: headless runs of the plug-in.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <system_error>
@@ -120,18 +122,28 @@ int runVuconfCheck(const std::vector<std::string>& files, std::ostream& out) {
 int runScriptFile(const std::string& file, std::ostream& out) {
   const std::string plugin = tactolo::app::defaultPluginPath();
   const std::string name = tactolo::app::escapeLine(file);
-  if (file == "-") return tactolo::app::runScript(std::cin, name, plugin, out, std::cerr);
+  const std::string script = file == "-" ? std::string("the script on standard input") : "the script " + file;
   std::error_code error;
-  if (std::filesystem::is_directory(file, error)) {
-    printError("cannot read the script " + file + ": it is a folder");
+  if (file != "-" && std::filesystem::is_directory(file, error)) {
+    printError("cannot read " + script + ": it is a folder");
     return kBadInput;
   }
-  std::ifstream in(file);
-  if (!in) {
-    printError("cannot read the script " + file + ": " + std::strerror(errno));
+  const int fd = file == "-" ? STDIN_FILENO : ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    printError("cannot read " + script + ": " + std::strerror(errno));
     return kBadInput;
   }
-  return tactolo::app::runScript(in, name, plugin, out, std::cerr);
+  // Read whole before it runs: a script that cannot be read runs no line.
+  tactolo::app::ScriptLines lines;
+  try {
+    lines = tactolo::app::readScript(fd);
+  } catch (const std::runtime_error& e) {
+    printError("cannot read " + script + ": " + e.what());
+    if (fd != STDIN_FILENO) ::close(fd);
+    return kBadInput;
+  }
+  if (fd != STDIN_FILENO) ::close(fd);
+  return tactolo::app::runScript(std::move(lines), name, plugin, out, std::cerr);
 }
 
 }  // namespace

@@ -206,6 +206,15 @@ A script that is a folder or is not there is refused.
   stderr: tactolo: cannot read the script missing.script: No such file or directory
   exit 2
 
+A script whose read fails part-way, or that never ends, is refused with the
+reason before any of it runs; the endless one at 16 MiB.
+  $ tactolo script /proc/self/mem
+  stderr: tactolo: cannot read the script /proc/self/mem: Input/output error
+  exit 2
+  $ tactolo script - < /dev/zero
+  stderr: tactolo: cannot read the script on standard input: it is larger than 16 MiB, more than any script holds
+  exit 2
+
 Bytes that are not UTF-8, in a stored setting, in the plug-in's message
 about it, in a name the script asks for and in a line it cannot parse, are
 written \xHH, so that the transcript and standard error stay UTF-8.
