@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "output.h"
 #include "plugin_library.h"
 #include "script_runner.h"
+#include "signal_cleanup.h"
 #include "text_escape.h"
 #include "vuconf_check.h"
 
@@ -95,13 +97,21 @@ void readMethodOptions(const CLI::App& command, const MethodOptionTexts& texts,
 
 int runAnalyze(const tactolo::app::AnalyzeOptions& options, std::ostream& out) {
   try {
-    const auto result = tactolo::app::analyze(options);
+    // The first SIGINT, SIGTERM or SIGHUP ends the analysis where it is:
+    // what it found has been printed, and the document is closed.
+    tactolo::app::stopOnSignal();
+    // So does standard output that can no longer be written.
+    const auto stopRequested = [&out] { return tactolo::app::stopSignal() != 0 || !out; };
+    std::optional<tactolo::app::JsonPrinter> json;
+    std::optional<tactolo::app::TextPrinter> text;
+    tactolo::app::AnalysisSink* sink = nullptr;
     if (options.json) {
-      tactolo::app::printJson(options, result, out);
+      sink = &json.emplace(options, out);
     } else {
-      tactolo::app::printText(options, result, out);
+      sink = &text.emplace(out);
     }
-    for (const auto& e : result.errors) printError(e);
+    const auto summary = tactolo::app::analyze(options, *sink, stopRequested);
+    for (const auto& e : summary.errors) printError(e);
     return 0;
   } catch (const std::exception& e) {
     printError(e.what());
@@ -281,7 +291,10 @@ int main(int argc, char** argv) {
   if (live.chosen()) status = live.run(out, std::cerr);
   if (!output.finish()) {
     printError(output.errorMessage());
-    return kOutputFailed;
+    status = kOutputFailed;
   }
+  // An analysis that a signal stopped has printed all it found; the
+  // process then ends by that signal, as a pipeline expects of it.
+  if (const int signal = tactolo::app::stopSignal()) tactolo::app::endBySignal(signal);
   return status;
 }

@@ -115,8 +115,10 @@ struct SoundFile::PipeInput {
   sf_count_t take(char* out, sf_count_t count) {
     sf_count_t got = 0;
     while (got < count) {
+      // A read that a signal interrupts ends the stream: a host whose
+      // handlers ask for that (no SA_RESTART) stops a run whose writer has
+      // stalled; with SA_RESTART reads go on by themselves.
       const ssize_t n = ::read(fd, out + got, static_cast<std::size_t>(count - got));
-      if (n < 0 && errno == EINTR) continue;
       if (n <= 0) break;
       got += n;
     }
@@ -172,8 +174,7 @@ struct SoundFile::PipeInput {
     for (;;) {
       const ssize_t n =
           ::read(in.fd, head.data() + from + got, static_cast<std::size_t>(target) - from - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
+      if (n <= 0) break;  // also when a signal interrupts it, as in take()
       got += n;
       if (from + static_cast<std::size_t>(got) == static_cast<std::size_t>(target)) break;
     }

@@ -25,7 +25,9 @@ inline constexpr const char* kStandardInput = "-";
 /// `sox ... -t wav -` writes) that is read once, front to back. Of a pipe the
 /// first bytes (up to kStreamHeadBytes) are kept, so that libsndfile can go
 /// back while it recognises the format. A terminal or a device on standard
-/// input is refused.
+/// input is refused. A read from a pipe that a signal interrupts (a handler
+/// installed without SA_RESTART) ends the stream there, so that a host can
+/// stop a run whose writer has stalled.
 ///
 /// Not for use by two threads at once.
 class SoundFile {

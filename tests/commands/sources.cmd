@@ -18,13 +18,13 @@ after it. The same for WAV, FLAC and Ogg Vorbis.
   {
     "source": "cut.wav",
     "method": 1,
-    "duration": 3.000,
     "beats": [
       {"time": 1.020, "bpm": 58, "kind": "detected"},
       {"time": 1.520, "bpm": 120, "kind": "detected"},
       {"time": 2.020, "bpm": 120, "kind": "detected"},
       {"time": 2.520, "bpm": 120, "kind": "detected"}
-    ]
+    ],
+    "duration": 3.000
   }
   stderr: tactolo: warning: audio file 'cut.wav' breaks off after 3.000 s: its header announces 6.000 s
   exit 0
@@ -36,7 +36,7 @@ after it. The same for WAV, FLAC and Ogg Vorbis.
   stderr: tactolo: warning: audio file 'cut.flac' breaks off after 2.972 s: flac decoder lost sync.
   exit 0
   $ tactolo analyze cut.flac --method 1 --json | grep duration
-    "duration": 2.973,
+    "duration": 2.973
   stderr: tactolo: warning: audio file 'cut.flac' breaks off after 2.972 s: flac decoder lost sync.
   exit 0
   $ tactolo analyze cut.ogg --method 1
@@ -47,7 +47,7 @@ after it. The same for WAV, FLAC and Ogg Vorbis.
   stderr: tactolo: warning: audio file 'cut.ogg' breaks off after 2.614 s: its end is missing
   exit 0
   $ tactolo analyze cut.ogg --method 1 --json | grep duration
-    "duration": 2.614,
+    "duration": 2.614
   stderr: tactolo: warning: audio file 'cut.ogg' breaks off after 2.614 s: its end is missing
   exit 0
 
@@ -58,11 +58,11 @@ A FLAC file of two seconds whose header claims ten hours ends with its data.
   {
     "source": "long.flac",
     "method": 1,
-    "duration": 2.000,
     "beats": [
       {"time": 1.020, "bpm": 58, "kind": "detected"},
       {"time": 1.520, "bpm": 120, "kind": "detected"}
-    ]
+    ],
+    "duration": 2.000
   }
   stderr: tactolo: warning: audio file 'long.flac' breaks off after 2.000 s: its header announces 36000.000 s
   exit 0
@@ -133,7 +133,6 @@ from a file, and gives what the file gives; the source is "-".
   {
     "source": "in.wav",
     "method": 1,
-    "duration": 4.000,
     "beats": [
       {"time": 1.020, "bpm": 58, "kind": "detected"},
       {"time": 1.520, "bpm": 120, "kind": "detected"},
@@ -141,14 +140,14 @@ from a file, and gives what the file gives; the source is "-".
       {"time": 2.520, "bpm": 120, "kind": "detected"},
       {"time": 3.020, "bpm": 120, "kind": "detected"},
       {"time": 3.520, "bpm": 120, "kind": "detected"}
-    ]
+    ],
+    "duration": 4.000
   }
   exit 0
   $ cat in.wav | tactolo analyze - --method 1 --json
   {
     "source": "-",
     "method": 1,
-    "duration": 4.000,
     "beats": [
       {"time": 1.020, "bpm": 58, "kind": "detected"},
       {"time": 1.520, "bpm": 120, "kind": "detected"},
@@ -156,7 +155,8 @@ from a file, and gives what the file gives; the source is "-".
       {"time": 2.520, "bpm": 120, "kind": "detected"},
       {"time": 3.020, "bpm": 120, "kind": "detected"},
       {"time": 3.520, "bpm": 120, "kind": "detected"}
-    ]
+    ],
+    "duration": 4.000
   }
   exit 0
   $ tactolo analyze - --method 1 < in.wav
@@ -173,9 +173,9 @@ from a file, and gives what the file gives; the source is "-".
   {
     "source": "-",
     "method": 1,
-    "duration": 4.000,
     "beats": [
-    ]
+    ],
+    "duration": 4.000
   }
   exit 0
   $ tactolo analyze in48.wav --method 1 > file.txt && cat in48.wav | tactolo analyze - --method 1 | diff file.txt - && cat file.txt
