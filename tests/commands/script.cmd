@@ -50,7 +50,7 @@ line during which it broke off: beats before the break, none after it.
   Init -> true
   loadWindow -> false
   showWindow -> false
-  warning: audio file 'cut.flac' breaks off after 1.950 s: flac decoder lost sync.
+  warning: audio file 'cut.flac' breaks off after 1.950 s: its header announces 4.000 s
   messages: 2
     1020 ms: 9 1 0
     1520 ms: 9 1 0

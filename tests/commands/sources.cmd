@@ -33,11 +33,11 @@ after it. The same for WAV, FLAC and Ogg Vorbis.
   1.520 120 detected
   2.020 120 detected
   2.520 120 detected
-  stderr: tactolo: warning: audio file 'cut.flac' breaks off after 2.972 s: flac decoder lost sync.
+  stderr: tactolo: warning: audio file 'cut.flac' breaks off after 2.972 s: its header announces 6.000 s
   exit 0
   $ tactolo analyze cut.flac --method 1 --json | grep duration
     "duration": 2.973
-  stderr: tactolo: warning: audio file 'cut.flac' breaks off after 2.972 s: flac decoder lost sync.
+  stderr: tactolo: warning: audio file 'cut.flac' breaks off after 2.972 s: its header announces 6.000 s
   exit 0
   $ tactolo analyze cut.ogg --method 1
   1.020 58 detected
@@ -49,6 +49,56 @@ after it. The same for WAV, FLAC and Ogg Vorbis.
   $ tactolo analyze cut.ogg --method 1 --json | grep duration
     "duration": 2.614
   stderr: tactolo: warning: audio file 'cut.ogg' breaks off after 2.614 s: its end is missing
+  exit 0
+
+Damage inside a FLAC or Ogg Vorbis file (a tenth of its bytes lost from
+its middle) is heard as silence where it lies: the beats after it keep their
+times, and one warning says where it was and how much was lost. Through a
+pipe, which cannot go back, libFLAC loses one frame more.
+  $ tactolo_test_sounds holed 6 holed.flac && tactolo_test_sounds holed 6 holed.ogg
+  exit 0
+  $ tactolo analyze holed.flac --method 1
+  1.020 58 detected
+  1.520 120 detected
+  2.020 120 detected
+  2.520 120 detected
+  4.020 40 detected
+  4.520 120 detected
+  5.020 120 detected
+  5.520 120 detected
+  stderr: tactolo: warning: audio file 'holed.flac' is damaged at 2.972 s: 0.743 s of it lost, heard as silence
+  exit 0
+  $ cat holed.flac | tactolo analyze - --method 1 | diff - <(tactolo analyze holed.flac --method 1 2> /dev/null)
+  stderr: tactolo: warning: standard input is damaged at 2.972 s: 0.836 s of it lost, heard as silence
+  exit 0
+  $ tactolo analyze holed.ogg --method 1
+  1.020 58 detected
+  1.520 120 detected
+  2.020 120 detected
+  2.520 120 detected
+  3.520 60 detected
+  4.020 120 detected
+  4.520 120 detected
+  5.020 120 detected
+  5.520 120 detected
+  stderr: tactolo: warning: audio file 'holed.ogg' is damaged at 2.614 s: 0.874 s of it lost, heard as silence
+  exit 0
+
+A WAV stream cut inside its data chunk's header breaks off before its first
+frame, in a file as through a pipe; through a pipe the length a WAV header
+announces counts as in a file.
+  $ tactolo_test_sounds clicks 3 clicks.wav && head -c 42 clicks.wav > header.wav
+  exit 0
+  $ head -c 40 clicks.wav | tactolo analyze -
+  stderr: tactolo: warning: standard input breaks off after 0.000 s: its data header is cut short
+  exit 0
+  $ tactolo analyze header.wav
+  stderr: tactolo: warning: audio file 'header.wav' breaks off after 0.000 s: its data header is cut short
+  exit 0
+  $ head -c 150000 clicks.wav | tactolo analyze - --method 1
+  1.020 58 detected
+  1.520 120 detected
+  stderr: tactolo: warning: standard input breaks off after 1.700 s: its header announces 3.000 s
   exit 0
 
 A FLAC file of two seconds whose header claims ten hours ends with its data.
