@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config git
-  libfftw3-dev libsndfile1-dev libsamplerate0-dev libcli11-dev
+  libfftw3-dev libsndfile1-dev libflac-dev libvorbis-dev libsamplerate0-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libpulse-dev pulseaudio pulseaudio-utils
   libola-dev ola liblo-dev ableton-link-dev nlohmann-json3-dev  # the host side: DMX, OSC, Link, projects

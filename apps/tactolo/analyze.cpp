@@ -1,7 +1,12 @@
 #include "analyze.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <optional>
@@ -114,7 +119,8 @@ const char* beatKindName(BeatKind kind) {
   return "?";
 }
 
-AnalyzeResult analyze(const AnalyzeOptions& options) {
+AnalyzeSummary analyze(const AnalyzeOptions& options, AnalysisSink& sink,
+                       const std::function<bool()>& stopRequested) {
   // A file is streamed as the clock plays it; a generated source is made
   // whole when the device is first opened.
   VirtualClock clock;
@@ -140,7 +146,7 @@ AnalyzeResult analyze(const AnalyzeOptions& options) {
   // services only after it.
   PluginLibrary library(defaultPluginPath());
   if (options.vuFile) provideVuLayout(library, *options.vuFile, project.path());
-  AnalyzeResult result;
+  AnalyzeSummary summary;
   {
     auto plugin = library.create(PlatformServices{&clock, &capture, &dialogs});
     auto automation = library.automation();
@@ -173,87 +179,156 @@ AnalyzeResult analyze(const AnalyzeOptions& options) {
       throw std::runtime_error("cannot analyse " + options.source + ": " + why);
     }
 
-    std::size_t reported = 0;
-    const auto& sent = helper->messages.sent;
+    // What the host recorded since the last look goes to the sink and is
+    // forgotten, so that memory stays the same however long the audio.
+    auto& sent = helper->messages.sent;
+    auto& writes = helper->stream.events;
+    const auto handOver = [&] {
+      std::string bpm;
+      BeatKind kind = BeatKind::Detected;
+      if (!sent.empty()) {
+        // Each beat message is read with the indicator and the tempo its
+        // own event left: time moves from one event to the next.
+        bpm = require(automation->controlProperty(kMain, {"bpmLabel"}, "caption", {})).text;
+        kind = kindShown(require(automation->controlProperty(kMain, {"beatShape"}, "backcolor", {})).integer);
+      }
+      std::size_t write = 0;
+      const auto writesBefore = [&](TimeMs limitMs) {
+        for (; write < writes.size() && writes[write].atMs < limitMs; ++write) {
+          const auto& event = writes[write];
+          if (options.dmx && !event.userInteraction)
+            sink.dmx({static_cast<double>(event.atMs) / 1000.0, event.channel, event.value});
+        }
+      };
+      for (const auto& message : sent) {
+        writesBefore(message.atMs);
+        sink.beat({static_cast<double>(message.atMs) / 1000.0, bpm, kind});
+      }
+      writesBefore(std::numeric_limits<TimeMs>::max());
+      sent.clear();
+      writes.clear();
+    };
+
     bool keepPending = options.keepAtMs.has_value();
     const TimeMs keepAtMs = options.keepAtMs.value_or(0);
     // Until the audio has played to where its decoder ended, whatever length
-    // a header announced. Time moves from one event of the plug-in's timers
-    // to the next, so that each beat message is read with the indicator and
-    // the tempo its own event left.
+    // a header announced, or until the run is asked to stop. Time moves from
+    // one event of the plug-in's timers to the next.
+    bool stopped = false;
     while (capture.playing()) {
+      if (stopRequested()) {
+        stopped = true;
+        break;
+      }
       const TimeMs now = clock.nowMs();
       TimeMs next = now + 20;
       if (const auto due = clock.nextDueMs()) next = std::min(next, std::max(*due, now + 1));
       if (keepPending) next = std::min(next, std::max(keepAtMs, now + 1));
       clock.advanceTo(next);
       if (keepPending && clock.nowMs() >= keepAtMs) {
-        if (auto warning = pressKeep(*automation, keepAtMs)) result.errors.push_back(std::move(*warning));
+        if (auto warning = pressKeep(*automation, keepAtMs)) summary.errors.push_back(std::move(*warning));
         keepPending = false;
       }
-      if (reported == sent.size()) continue;
-      const std::string bpm = require(automation->controlProperty(kMain, {"bpmLabel"}, "caption", {})).text;
-      const BeatKind kind =
-          kindShown(require(automation->controlProperty(kMain, {"beatShape"}, "backcolor", {})).integer);
-      for (; reported < sent.size(); ++reported) {
-        result.beats.push_back({static_cast<double>(sent[reported].atMs) / 1000.0, bpm, kind});
-      }
+      handOver();
     }
-    if (keepPending) {
-      result.errors.push_back("warning: keep at " + seconds(static_cast<double>(keepAtMs) / 1000.0) +
-                              " s was never pressed: the audio ended before");
+    if (keepPending && !stopped) {
+      summary.errors.push_back("warning: keep at " + seconds(static_cast<double>(keepAtMs) / 1000.0) +
+                               " s was never pressed: the audio ended before");
     }
-    result.durationSeconds = static_cast<double>(capture.decodedMs().value_or(0)) / 1000.0;
+    // The audio decoded; of a run that was stopped, the audio played so far.
+    int64_t durationMs = capture.decodedMs().value_or(0);
+    if (stopped) durationMs = std::min(durationMs, capture.playedMs().value_or(0));
+    summary.durationSeconds = static_cast<double>(durationMs) / 1000.0;
     // A file that broke off is analysed as far as it decoded.
-    if (!capture.loadError().empty()) result.errors.push_back("warning: " + capture.loadError());
+    if (!capture.loadError().empty()) summary.errors.push_back("warning: " + capture.loadError());
     require(automation->click(kMain, {"startButton"}));
-    for (auto& e : require(automation->takeEventErrors())) result.errors.push_back(std::move(e));
-    for (const auto& e : helper->stream.events) {
-      if (!e.userInteraction)
-        result.dmx.push_back({static_cast<double>(e.atMs) / 1000.0, e.channel, e.value});
-    }
+    handOver();
+    for (auto& e : require(automation->takeEventErrors())) summary.errors.push_back(std::move(e));
   }
   const HostStatus ended = library.shutdown();
-  if (!ended.ok) result.errors.push_back(ended.error);
-  return result;
+  if (!ended.ok) summary.errors.push_back(ended.error);
+  sink.end(summary.durationSeconds);
+  return summary;
 }
 
-void printText(const AnalyzeOptions& options, const AnalyzeResult& result, std::ostream& out) {
-  // In time order; within a tick the beat comes before the level pass.
-  std::size_t nextWrite = 0;
-  const auto writesUntil = [&](double limit) {
-    for (; options.dmx && nextWrite < result.dmx.size() && result.dmx[nextWrite].timeSeconds < limit;
-         ++nextWrite) {
-      const DmxWrite& write = result.dmx[nextWrite];
-      out << seconds(write.timeSeconds) << " dmx " << write.channel << ' ' << write.value << '\n';
-    }
-  };
-  for (const auto& beat : result.beats) {
-    writesUntil(beat.timeSeconds);
-    out << seconds(beat.timeSeconds) << ' ' << beat.bpm << ' ' << beatKindName(beat.kind) << '\n';
-  }
-  writesUntil(std::numeric_limits<double>::infinity());
+void TextPrinter::beat(const AnalyzedBeat& beat) {
+  // Each beat goes out at once, with the writes before it.
+  out_ << seconds(beat.timeSeconds) << ' ' << beat.bpm << ' ' << beatKindName(beat.kind) << std::endl;
 }
 
-void printJson(const AnalyzeOptions& options, const AnalyzeResult& result, std::ostream& out) {
-  out << "{\n  \"source\": " << jsonString(options.source) << ",\n  \"method\": " << options.method
-      << ",\n  \"duration\": " << seconds(result.durationSeconds) << ",\n  \"beats\": [";
-  for (std::size_t i = 0; i < result.beats.size(); ++i) {
-    const auto& beat = result.beats[i];
-    out << (i ? ",\n    " : "\n    ") << "{\"time\": " << seconds(beat.timeSeconds)
-        << ", \"bpm\": " << beat.bpm << ", \"kind\": \"" << beatKindName(beat.kind) << "\"}";
+void TextPrinter::dmx(const DmxWrite& write) {
+  out_ << seconds(write.timeSeconds) << " dmx " << write.channel << ' ' << write.value << '\n';
+}
+
+namespace {
+
+/// A file that no name leads to, in the temporary folder: it goes with the
+/// process whatever ends it.
+std::FILE* unnamedTemporaryFile() {
+  const std::string folder = std::filesystem::temp_directory_path().string();
+  int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    // A file system without unnamed files: a named one, unlinked at once.
+    std::string name = folder + "/tactolo-dmx-XXXXXX";
+    fd = ::mkstemp(name.data());
+    if (fd >= 0) ::unlink(name.c_str());
   }
-  out << (result.beats.empty() ? "]" : "\n  ]");
-  if (options.dmx) {
-    out << ",\n  \"dmx\": [";
-    for (std::size_t i = 0; i < result.dmx.size(); ++i) {
-      const DmxWrite& write = result.dmx[i];
-      out << (i ? ",\n    " : "\n    ") << "{\"time\": " << seconds(write.timeSeconds)
-          << ", \"channel\": " << write.channel << ", \"value\": " << write.value << "}";
+  std::FILE* file = fd >= 0 ? ::fdopen(fd, "w+") : nullptr;
+  if (file == nullptr) {
+    const int error = errno;
+    if (fd >= 0) ::close(fd);
+    throw std::runtime_error("cannot keep the DMX writes in a temporary file in " + folder + ": " +
+                             std::strerror(error));
+  }
+  return file;
+}
+
+}  // namespace
+
+JsonPrinter::JsonPrinter(const AnalyzeOptions& options, std::ostream& out)
+    : out_(out),
+      dmx_(options.dmx),
+      head_("{\n  \"source\": " + jsonString(options.source) +
+            ",\n  \"method\": " + std::to_string(options.method) + ",\n  \"beats\": [") {
+  if (dmx_) spool_ = unnamedTemporaryFile();
+}
+
+void JsonPrinter::begin() {
+  if (begun_) return;
+  out_ << head_;
+  begun_ = true;
+}
+
+JsonPrinter::~JsonPrinter() {
+  if (spool_ != nullptr) std::fclose(spool_);
+}
+
+void JsonPrinter::beat(const AnalyzedBeat& beat) {
+  begin();
+  out_ << (beats_++ ? ",\n    " : "\n    ") << "{\"time\": " << seconds(beat.timeSeconds)
+       << ", \"bpm\": " << beat.bpm << ", \"kind\": \"" << beatKindName(beat.kind) << "\"}" << std::flush;
+}
+
+void JsonPrinter::dmx(const DmxWrite& write) {
+  std::fprintf(spool_, "%s{\"time\": %.3f, \"channel\": %d, \"value\": %d}", writes_++ ? ",\n    " : "\n    ",
+               write.timeSeconds, write.channel, write.value);
+}
+
+void JsonPrinter::end(double durationSeconds) {
+  begin();
+  out_ << (beats_ ? "\n  ]" : "]");
+  if (dmx_) {
+    out_ << ",\n  \"dmx\": [";
+    std::rewind(spool_);
+    char block[8192];
+    for (std::size_t n; (n = std::fread(block, 1, sizeof block, spool_)) > 0;) {
+      out_.write(block, static_cast<std::streamsize>(n));
     }
-    out << (result.dmx.empty() ? "]" : "\n  ]");
+    if (std::ferror(spool_))
+      throw std::runtime_error("cannot read back the DMX writes from their temporary file");
+    out_ << (writes_ ? "\n  ]" : "]");
   }
-  out << "\n}\n";
+  out_ << ",\n  \"duration\": " << seconds(durationSeconds) << "\n}\n";
 }
 
 }  // namespace tactolo::app

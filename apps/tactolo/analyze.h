@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -50,20 +52,77 @@ struct DmxWrite {
   int32_t value;
 };
 
-struct AnalyzeResult {
-  std::vector<AnalyzedBeat> beats;
-  std::vector<DmxWrite> dmx;  // in call order
-  double durationSeconds = 0.0;
-  std::vector<std::string> errors;  // errors the plug-in reported while running
+/// What an analysis finds, handed over as soon as it is decided, so that
+/// nothing piles up with the length of the input. Beats and DMX writes come
+/// in time order, a beat before the writes of its own time (within a tick
+/// the beat comes before the level pass).
+class AnalysisSink {
+ public:
+  virtual ~AnalysisSink() = default;
+  virtual void beat(const AnalyzedBeat& beat) = 0;
+  /// Only with AnalyzeOptions::dmx.
+  virtual void dmx(const DmxWrite& write) = 0;
+  /// The analysis ended (also when it was stopped) after this much audio.
+  virtual void end(double durationSeconds) = 0;
 };
 
-/// Runs the analysis. Throws std::runtime_error with a one-line message when
-/// the source or the VU layout cannot be read or the capture cannot start.
-AnalyzeResult analyze(const AnalyzeOptions& options);
+/// How an analysis ended.
+struct AnalyzeSummary {
+  double durationSeconds = 0.0;     // the audio analysed
+  std::vector<std::string> errors;  // warnings and errors the plug-in reported while running
+};
 
-/// One line per beat ("TIME BPM") and, with `options.dmx`, per DMX write
-/// ("TIME dmx CHANNEL VALUE"), in the order they happened.
-void printText(const AnalyzeOptions& options, const AnalyzeResult& result, std::ostream& out);
-void printJson(const AnalyzeOptions& options, const AnalyzeResult& result, std::ostream& out);
+/// Runs the analysis, handing `sink` each beat and DMX write as it is
+/// decided, until the audio ends or `stopRequested` holds (asked once per
+/// step of the clock). Throws std::runtime_error with a one-line message
+/// when the source or the VU layout cannot be read or the capture cannot
+/// start, before anything reaches the sink.
+AnalyzeSummary analyze(const AnalyzeOptions& options, AnalysisSink& sink,
+                       const std::function<bool()>& stopRequested);
+
+/// One line per beat ("TIME BPM KIND") and, with `options.dmx`, per DMX write
+/// ("TIME dmx CHANNEL VALUE"). Each beat goes out at once, with the writes
+/// before it.
+class TextPrinter final : public AnalysisSink {
+ public:
+  explicit TextPrinter(std::ostream& out) : out_(out) {}
+  void beat(const AnalyzedBeat& beat) override;
+  void dmx(const DmxWrite& write) override;
+  void end(double) override {}
+
+ private:
+  std::ostream& out_;
+};
+
+/// One JSON document, written as it goes: its head with the first beat (or
+/// at the end), each beat as it comes, and the DMX writes and the duration
+/// at the end. The writes wait in an unnamed temporary file (in TMPDIR)
+/// meanwhile, so that memory does not grow with them. Each beat goes out at
+/// once.
+class JsonPrinter final : public AnalysisSink {
+ public:
+  /// Throws std::runtime_error when the writes need a temporary file and
+  /// none can be made.
+  JsonPrinter(const AnalyzeOptions& options, std::ostream& out);
+  ~JsonPrinter() override;
+  JsonPrinter(const JsonPrinter&) = delete;
+  JsonPrinter& operator=(const JsonPrinter&) = delete;
+
+  void beat(const AnalyzedBeat& beat) override;
+  void dmx(const DmxWrite& write) override;
+  void end(double durationSeconds) override;
+
+ private:
+  /// Writes the head, once.
+  void begin();
+
+  std::ostream& out_;
+  bool dmx_;
+  std::string head_;
+  bool begun_ = false;
+  std::size_t beats_ = 0;
+  std::size_t writes_ = 0;
+  std::FILE* spool_ = nullptr;  // the DMX elements, until the end
+};
 
 }  // namespace tactolo::app

@@ -71,18 +71,21 @@ bool containsIgnoringCase(std::string_view text, std::string_view part) {
   return false;
 }
 
-/// SIGINT and SIGTERM, blocked in every thread from now on (libpulse's
-/// thread starts later and inherits the mask) and readable from a file
-/// descriptor, so that the event loop wakes on them and ends cleanly.
+/// SIGINT, SIGTERM and SIGHUP (the terminal closed), blocked in every
+/// thread from now on (libpulse's thread starts later and inherits the
+/// mask) and readable from a file descriptor, so that the event loop wakes
+/// on them and ends cleanly. SIGHUP stays ignored when it was (nohup).
 class EndSignals {
  public:
   EndSignals() {
     sigemptyset(&set_);
     sigaddset(&set_, SIGINT);
     sigaddset(&set_, SIGTERM);
+    struct sigaction hangUp {};
+    if (::sigaction(SIGHUP, nullptr, &hangUp) == 0 && hangUp.sa_handler != SIG_IGN) sigaddset(&set_, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &set_, nullptr);
     fd_ = ::signalfd(-1, &set_, SFD_CLOEXEC | SFD_NONBLOCK);
-    if (fd_ < 0) throw std::runtime_error("cannot wait for SIGINT and SIGTERM");
+    if (fd_ < 0) throw std::runtime_error("cannot wait for SIGINT, SIGTERM and SIGHUP");
   }
   ~EndSignals() { ::close(fd_); }
   EndSignals(const EndSignals&) = delete;
@@ -142,7 +145,7 @@ LiveCommand::LiveCommand(CLI::App& app)
     : command_(app.add_subcommand(
           "live",
           "Listen to a source of the sound server and print each beat as it comes, until the "
-          "duration has passed or SIGINT or SIGTERM")) {
+          "duration has passed or SIGINT, SIGTERM or SIGHUP")) {
   command_->add_option("--device", options_.device,
                        "Recording device: its position in the list (0 is the first) or its name");
   command_->add_option("--input", options_.input, "Input of the device: its position or its name");
@@ -219,7 +222,7 @@ int runLive(const LiveOptions& options, std::ostream& out, std::ostream& err) {
         err << "tactolo: listening to " << selectedText(*host, "devicesBox") << ", input "
             << selectedText(*host, "inputBox") << ", until "
             << (options.durationS ? std::to_string(*options.durationS) + " s have passed"
-                                  : "SIGINT or SIGTERM")
+                                  : "SIGINT, SIGTERM or SIGHUP")
             << std::endl;
         std::optional<TimeMs> deadline;
         if (options.durationS) deadline = host->startedMs() + TimeMs{*options.durationS} * 1000;

@@ -1,11 +1,14 @@
 // The tactolo command line: headless runs of the plug-in.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -16,6 +19,7 @@
 #include "output.h"
 #include "plugin_library.h"
 #include "script_runner.h"
+#include "signal_cleanup.h"
 #include "text_escape.h"
 #include "vuconf_check.h"
 
@@ -93,13 +97,21 @@ void readMethodOptions(const CLI::App& command, const MethodOptionTexts& texts,
 
 int runAnalyze(const tactolo::app::AnalyzeOptions& options, std::ostream& out) {
   try {
-    const auto result = tactolo::app::analyze(options);
+    // The first SIGINT, SIGTERM or SIGHUP ends the analysis where it is:
+    // what it found has been printed, and the document is closed.
+    tactolo::app::stopOnSignal();
+    // So does standard output that can no longer be written.
+    const auto stopRequested = [&out] { return tactolo::app::stopSignal() != 0 || !out; };
+    std::optional<tactolo::app::JsonPrinter> json;
+    std::optional<tactolo::app::TextPrinter> text;
+    tactolo::app::AnalysisSink* sink = nullptr;
     if (options.json) {
-      tactolo::app::printJson(options, result, out);
+      sink = &json.emplace(options, out);
     } else {
-      tactolo::app::printText(options, result, out);
+      sink = &text.emplace(out);
     }
-    for (const auto& e : result.errors) printError(e);
+    const auto summary = tactolo::app::analyze(options, *sink, stopRequested);
+    for (const auto& e : summary.errors) printError(e);
     return 0;
   } catch (const std::exception& e) {
     printError(e.what());
@@ -120,18 +132,28 @@ int runVuconfCheck(const std::vector<std::string>& files, std::ostream& out) {
 int runScriptFile(const std::string& file, std::ostream& out) {
   const std::string plugin = tactolo::app::defaultPluginPath();
   const std::string name = tactolo::app::escapeLine(file);
-  if (file == "-") return tactolo::app::runScript(std::cin, name, plugin, out, std::cerr);
+  const std::string script = file == "-" ? std::string("the script on standard input") : "the script " + file;
   std::error_code error;
-  if (std::filesystem::is_directory(file, error)) {
-    printError("cannot read the script " + file + ": it is a folder");
+  if (file != "-" && std::filesystem::is_directory(file, error)) {
+    printError("cannot read " + script + ": it is a folder");
     return kBadInput;
   }
-  std::ifstream in(file);
-  if (!in) {
-    printError("cannot read the script " + file + ": " + std::strerror(errno));
+  const int fd = file == "-" ? STDIN_FILENO : ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    printError("cannot read " + script + ": " + std::strerror(errno));
     return kBadInput;
   }
-  return tactolo::app::runScript(in, name, plugin, out, std::cerr);
+  // Read whole before it runs: a script that cannot be read runs no line.
+  tactolo::app::ScriptLines lines;
+  try {
+    lines = tactolo::app::readScript(fd);
+  } catch (const std::runtime_error& e) {
+    printError("cannot read " + script + ": " + e.what());
+    if (fd != STDIN_FILENO) ::close(fd);
+    return kBadInput;
+  }
+  if (fd != STDIN_FILENO) ::close(fd);
+  return tactolo::app::runScript(std::move(lines), name, plugin, out, std::cerr);
 }
 
 }  // namespace
@@ -269,7 +291,10 @@ int main(int argc, char** argv) {
   if (live.chosen()) status = live.run(out, std::cerr);
   if (!output.finish()) {
     printError(output.errorMessage());
-    return kOutputFailed;
+    status = kOutputFailed;
   }
+  // An analysis that a signal stopped has printed all it found; the
+  // process then ends by that signal, as a pipeline expects of it.
+  if (const int signal = tactolo::app::stopSignal()) tactolo::app::endBySignal(signal);
   return status;
 }

@@ -7,8 +7,8 @@
 namespace tactolo::app {
 
 /// The host's project folder: a fresh temporary folder unless another one is
-/// named; the temporary one is removed with this object, or by SIGINT or
-/// SIGTERM should one end the process first.
+/// named; the temporary one is removed with this object, or by SIGINT,
+/// SIGTERM or SIGHUP should one end the process first.
 class ProjectFolder {
  public:
   ProjectFolder();

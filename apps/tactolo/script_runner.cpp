@@ -2,9 +2,12 @@
 // Host calls are in script_calls.cpp, forms and state in script_forms.cpp.
 #include "script_runner.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
-#include <istream>
 #include <ostream>
 #include <stdexcept>
 
@@ -12,6 +15,7 @@
 #include "platform/control_model.h"
 #include "script_format.h"
 #include "script_world.h"
+#include "text_escape.h"
 
 namespace tactolo::app {
 
@@ -57,8 +61,38 @@ std::string timeText(TimeMs ms) { return std::to_string(ms) + " ms"; }
 
 }  // namespace
 
-ScriptRunner::ScriptRunner(std::vector<std::string> lines, std::string name, std::ostream& out,
-                           std::ostream& err)
+ScriptLines::ScriptLines(std::string text) : text_(std::move(text)) {
+  for (std::size_t at = 0; at < text_.size();) {
+    starts_.push_back(static_cast<uint32_t>(at));
+    const std::size_t end = text_.find('\n', at);
+    at = end == std::string::npos ? text_.size() : end + 1;
+  }
+}
+
+std::string_view ScriptLines::operator[](std::size_t index) const {
+  const std::size_t start = starts_[index];
+  std::size_t end = index + 1 < starts_.size() ? starts_[index + 1] : text_.size();
+  if (end > start && text_[end - 1] == '\n') --end;
+  return std::string_view(text_).substr(start, end - start);
+}
+
+ScriptLines readScript(int fd) {
+  std::string text;
+  char block[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, block, sizeof block);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw std::runtime_error(std::strerror(errno));
+    if (n == 0) break;
+    if (text.size() + static_cast<std::size_t>(n) > kMaxScriptBytes) {
+      throw std::runtime_error("it is larger than 16 MiB, more than any script holds");
+    }
+    text.append(block, static_cast<std::size_t>(n));
+  }
+  return ScriptLines(std::move(text));
+}
+
+ScriptRunner::ScriptRunner(ScriptLines lines, std::string name, std::ostream& out, std::ostream& err)
     : lines_(std::move(lines)), name_(std::move(name)), out_(out), err_(err) {}
 
 ScriptRunner::~ScriptRunner() = default;
@@ -67,7 +101,7 @@ int ScriptRunner::run(const std::string& pluginPath) {
   try {
     world_ = std::make_unique<ScriptWorld>(pluginPath);
   } catch (const std::exception& e) {
-    err_ << "tactolo: " << e.what() << '\n';
+    err_ << "tactolo: " << escapeLine(e.what()) << '\n';
     return kScriptStopped;
   }
   world_->dialogs.runLines = [this](const std::function<bool()>& keepGoing) { return runWhile(keepGoing); };
@@ -85,13 +119,13 @@ bool ScriptRunner::runWhile(const std::function<bool()>& keepGoing) {
   // Once the transcript cannot be written, running on is of no use.
   while (!stopped_ && out_.good() && next_ < lines_.size() && keepGoing()) {
     const std::size_t lineNumber = ++next_;
-    const std::string& line = lines_[lineNumber - 1];
+    const std::string_view line = lines_[lineNumber - 1];
     if (isSkippedLine(line)) continue;
     try {
       execute(splitArguments(line));
     } catch (const ScriptSyntaxError& e) {
       out_.flush();
-      err_ << "tactolo: " << name_ << ':' << lineNumber << ": " << e.what() << '\n';
+      err_ << "tactolo: " << name_ << ':' << lineNumber << ": " << escapeBytes(e.what()) << '\n';
       stopped_ = true;
       break;
     } catch (const std::exception& e) {
@@ -106,10 +140,12 @@ bool ScriptRunner::runWhile(const std::function<bool()>& keepGoing) {
 }
 
 void ScriptRunner::print(const std::string& line) {
-  // The temporary project folder differs on every run: transcripts show it
-  // as <project>.
-  const std::string folder = world_->project.temporary().string();
-  std::string text = line;
+  // Messages carry texts from outside (stored settings, file names) as they
+  // are: line breaks and bytes that are not UTF-8 are escaped here, once
+  // for every line. The temporary project folder differs on every run:
+  // transcripts show it as <project>.
+  const std::string folder = escapeBytes(world_->project.temporary().string());
+  std::string text = escapeBytes(line);
   for (std::size_t at = text.find(folder); at != std::string::npos; at = text.find(folder, at)) {
     text.replace(at, folder.size(), "<project>");
   }
@@ -222,7 +258,7 @@ void ScriptRunner::file(const Args& args) {
   std::string content;
   bool ended = false;
   while (next_ < lines_.size()) {
-    std::string line = lines_[next_++];
+    std::string line(lines_[next_++]);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line == "end") {
       ended = true;
@@ -387,10 +423,8 @@ void ScriptRunner::clear(const Args& args) {
   }
 }
 
-int runScript(std::istream& in, const std::string& name, const std::string& pluginPath, std::ostream& out,
+int runScript(ScriptLines lines, const std::string& name, const std::string& pluginPath, std::ostream& out,
               std::ostream& err) {
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(std::move(line));
   ScriptRunner runner(std::move(lines), name, out, err);
   return runner.run(pluginPath);
 }

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "script_syntax.h"
@@ -15,6 +17,31 @@
 namespace tactolo::app {
 
 class ScriptWorld;
+
+/// The largest script read: far beyond any real script (the longest in
+/// tests/scripts holds 7 KB), and small enough that an endless input
+/// (/dev/zero) is refused before it fills memory.
+constexpr std::size_t kMaxScriptBytes = std::size_t{16} << 20;
+
+/// A script's text with where each of its lines starts (4 bytes a line
+/// beside the text, whatever the lines hold).
+class ScriptLines {
+ public:
+  ScriptLines() = default;
+  explicit ScriptLines(std::string text);
+  std::size_t size() const { return starts_.size(); }
+  /// Line `index` (0 the first) without its line feed.
+  std::string_view operator[](std::size_t index) const;
+
+ private:
+  std::string text_;
+  std::vector<uint32_t> starts_;
+};
+
+/// Reads a whole script from `fd` (up to its end). Throws
+/// std::runtime_error with the reason when a read fails or the script is
+/// larger than kMaxScriptBytes.
+ScriptLines readScript(int fd);
 
 /// Exit status of a script that ran to its end.
 constexpr int kScriptDone = 0;
@@ -25,7 +52,7 @@ constexpr int kScriptStopped = 2;
 class ScriptRunner {
  public:
   /// `name` names the script in error messages ("-" for standard input).
-  ScriptRunner(std::vector<std::string> lines, std::string name, std::ostream& out, std::ostream& err);
+  ScriptRunner(ScriptLines lines, std::string name, std::ostream& out, std::ostream& err);
   ~ScriptRunner();
   ScriptRunner(const ScriptRunner&) = delete;
   ScriptRunner& operator=(const ScriptRunner&) = delete;
@@ -68,7 +95,7 @@ class ScriptRunner {
   void dump(const Args& args);
   void clear(const Args& args);
 
-  std::vector<std::string> lines_;
+  ScriptLines lines_;
   std::string name_;
   std::ostream& out_;
   std::ostream& err_;
@@ -77,8 +104,8 @@ class ScriptRunner {
   std::unique_ptr<ScriptWorld> world_;
 };
 
-/// Reads the script from `in` and runs it.
-int runScript(std::istream& in, const std::string& name, const std::string& pluginPath, std::ostream& out,
+/// Runs the script `lines`.
+int runScript(ScriptLines lines, const std::string& name, const std::string& pluginPath, std::ostream& out,
               std::ostream& err);
 
 }  // namespace tactolo::app

@@ -1,6 +1,7 @@
 #include "signal_cleanup.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -18,6 +20,12 @@ namespace {
 // What the handler reads: written only while the handler is not armed.
 char folderPath[PATH_MAX];
 volatile std::sig_atomic_t armed = 0;
+// Set before the handlers are installed for a run that stops on a signal.
+volatile std::sig_atomic_t stopFirst = 0;
+volatile std::sig_atomic_t stopRequest = 0;
+
+/// The signals that end a run: Ctrl+C, kill, and the terminal closing.
+constexpr int kEndSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 /// Deepest folder level removed below the folder itself.
 constexpr int kMaxDepth = 16;
@@ -58,6 +66,10 @@ bool removeTree(int parent, const char* name, int depth) {
 }
 
 void onSignal(int signal) {
+  if (stopFirst != 0 && stopRequest == 0) {
+    stopRequest = signal;
+    return;
+  }
   const int savedErrno = errno;
   if (armed != 0) removeTree(AT_FDCWD, folderPath, 0);
   errno = savedErrno;
@@ -72,8 +84,7 @@ void install(int signal) {
   struct sigaction action {};
   action.sa_handler = onSignal;
   sigemptyset(&action.sa_mask);
-  sigaddset(&action.sa_mask, SIGINT);
-  sigaddset(&action.sa_mask, SIGTERM);
+  for (const int blocked : kEndSignals) sigaddset(&action.sa_mask, blocked);
   ::sigaction(signal, &action, nullptr);
 }
 
@@ -84,11 +95,27 @@ void removeOnSignal(const std::filesystem::path& folder) {
   const std::string text = std::filesystem::absolute(folder).string();
   if (text.size() >= sizeof folderPath) return;
   std::memcpy(folderPath, text.c_str(), text.size() + 1);
-  install(SIGINT);
-  install(SIGTERM);
+  for (const int signal : kEndSignals) install(signal);
   armed = 1;
 }
 
 void forgetOnSignal() { armed = 0; }
+
+void stopOnSignal() {
+  stopFirst = 1;
+  for (const int signal : kEndSignals) install(signal);
+}
+
+int stopSignal() { return stopRequest; }
+
+void endBySignal(int signal) {
+  std::signal(signal, SIG_DFL);
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, signal);
+  ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+  std::raise(signal);
+  std::_Exit(128 + signal);
+}
 
 }  // namespace tactolo::app

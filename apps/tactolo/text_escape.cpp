@@ -43,7 +43,10 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t at) {
   return length;
 }
 
-std::string escapeLine(std::string_view text) {
+namespace {
+
+/// escapeLine, with backslashes doubled or left as they are.
+std::string escapeText(std::string_view text, bool backslashes) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t at = 0; at < text.size();) {
@@ -52,7 +55,7 @@ std::string escapeLine(std::string_view text) {
     if (length == 0) {
       appendHex(out, "\\x%02x", byte);
       ++at;
-    } else if (byte == '\\') {
+    } else if (byte == '\\' && backslashes) {
       out += "\\\\";
       ++at;
     } else if (byte == '\n') {
@@ -79,6 +82,12 @@ std::string escapeLine(std::string_view text) {
   }
   return out;
 }
+
+}  // namespace
+
+std::string escapeLine(std::string_view text) { return escapeText(text, /*backslashes=*/true); }
+
+std::string escapeBytes(std::string_view text) { return escapeText(text, /*backslashes=*/false); }
 
 std::string jsonString(std::string_view text) {
   std::string out = "\"";

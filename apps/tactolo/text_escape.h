@@ -20,6 +20,11 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t at);
 /// that is not part of valid UTF-8 as \xHH; everything else as it is.
 std::string escapeLine(std::string_view text);
 
+/// escapeLine with backslashes left as they are: for a line whose quoted
+/// parts carry their own escapes already (`tactolo script`'s transcript),
+/// so that whatever else it holds cannot break it or its UTF-8.
+std::string escapeBytes(std::string_view text);
+
 /// `text` as a JSON string, quotes included: \", \\, \n, \r, \t and \u00XX
 /// for other control characters, and U+FFFD (the replacement character) for
 /// each byte that is not part of valid UTF-8, so that the document is valid

@@ -46,17 +46,41 @@ AudioFileDecoder::AudioFileDecoder(const std::string& path)
     }
     input_.resize(2 * kChunkFrames);
   }
-  // Room for the message of a break, so that noting one allocates nothing.
-  error_.reserve(name_.size() + 200);
+  // Room for the message of damage and a break, so that noting them
+  // allocates nothing.
+  error_.reserve(name_.size() + 400);
 }
 
 AudioFileDecoder::~AudioFileDecoder() = default;
+
+void AudioFileDecoder::describeDamage() {
+  const StreamDamage& damage = file_.damage();
+  damagePlaces_ = damage.places;
+  const double rate = file_.sampleRate();
+  char text[160];
+  if (damage.places == 1) {
+    std::snprintf(text, sizeof text, " is damaged at %.3f s: %.3f s of it lost, heard as silence",
+                  static_cast<double>(damage.firstAtFrame) / rate,
+                  static_cast<double>(damage.lostFrames) / rate);
+  } else {
+    std::snprintf(text, sizeof text,
+                  " is damaged in %d places, the first at %.3f s: %.3f s of it lost in all, heard as silence",
+                  damage.places, static_cast<double>(damage.firstAtFrame) / rate,
+                  static_cast<double>(damage.lostFrames) / rate);
+  }
+  error_.assign(name_).append(text);
+}
 
 void AudioFileDecoder::breakOff(const char* why) {
   char after[64];
   std::snprintf(after, sizeof after,
                 " breaks off after %.3f s: ", static_cast<double>(file_.framesRead()) / file_.sampleRate());
-  error_.assign(name_).append(after);
+  // After the damage, if any, that it has gone through.
+  if (damagePlaces_ > 0) {
+    error_.append("; it").append(after);
+  } else {
+    error_.assign(name_).append(after);
+  }
   // The reason on one line; the name stays as it is (it is escaped where it
   // is printed).
   const std::size_t reason = error_.size();
@@ -89,6 +113,7 @@ std::size_t AudioFileDecoder::readFile(float* out, std::size_t frames) {
       out[2 * i + 1] = chunk_[i * channels + right];
     }
   }
+  if (file_.damage().places != damagePlaces_) describeDamage();
   if (read < frames) {
     fileEnded_ = true;
     if (const char* why = file_.readError(); *why != '\0') {
@@ -137,6 +162,7 @@ std::size_t AudioFileDecoder::read(float* out, std::size_t frames) {
 
 void AudioFileDecoder::rewind() {
   error_.clear();
+  damagePlaces_ = 0;
   inputStart_ = 0;
   inputFrames_ = 0;
   fileEnded_ = false;

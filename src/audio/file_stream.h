@@ -25,6 +25,9 @@ namespace tactolo {
 /// read error, whatever length the header announced. When the file breaks
 /// off (a read error, or data ending short of what the header announces),
 /// error() tells where and why; the frames decoded up to there are kept.
+/// Frames lost to damage inside a FLAC or Ogg Vorbis stream are silence, so
+/// that the frames after them keep their time, and error() tells where and
+/// how much was lost.
 ///
 /// Every buffer is made when the file is opened: read() and rewind() do not
 /// allocate. Not for use by two threads at once.
@@ -48,8 +51,12 @@ class AudioFileDecoder {
   std::size_t read(float* out, std::size_t frames);
   /// True once read() has reached the end of the audio.
   bool finished() const { return finished_; }
-  /// Where and why the file broke off, as one line ("audio file 'x.flac'
-  /// breaks off after 1.250 s: flac decoder lost sync"); "" when it did not.
+  /// Where the file was damaged and how much of it was lost, and where and
+  /// why it broke off, as one line ("audio file 'x.flac' is damaged at
+  /// 3.251 s: 0.093 s of it lost, heard as silence", "audio file 'x.wav'
+  /// breaks off after 1.250 s: its header announces 60.000 s"; both joined
+  /// by "; it"; "is damaged in 3 places, the first at ..."); "" while
+  /// neither happened. It changes as damage is met.
   const std::string& error() const { return error_; }
 
   /// Goes back to the first frame (and forgets an earlier break). A pipe
@@ -66,6 +73,8 @@ class AudioFileDecoder {
   std::size_t readFile(float* out, std::size_t frames);
   /// Notes that the file broke off, for `why`, after what was read.
   void breakOff(const char* why);
+  /// Writes the damage met so far into error().
+  void describeDamage();
   /// Ends the audio at once with `message`.
   void stop(const char* message);
 
@@ -81,6 +90,7 @@ class AudioFileDecoder {
   std::size_t inputFrames_ = 0;
   bool fileEnded_ = false;
   bool finished_ = false;
+  int damagePlaces_ = 0;  // the places of damage error() describes
   std::string error_;
 };
 

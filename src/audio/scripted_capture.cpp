@@ -39,16 +39,16 @@ void ScriptedCaptureLibrary::setSource(const std::string& description) {
   }
   source_ = description;
   stream_ = std::move(stream);
-  breakReported_ = false;
+  reportedBreak_.clear();
   decodedSeconds_ = 0.0;
   audio_ = std::move(audio);
   playStartMs_ = clock_.nowMs();
 }
 
 std::optional<std::string> ScriptedCaptureLibrary::takeSourceBreak() {
-  if (!stream_ || stream_->error().empty() || breakReported_) return std::nullopt;
-  breakReported_ = true;
-  return stream_->error();
+  if (!stream_ || stream_->error() == reportedBreak_) return std::nullopt;
+  reportedBreak_ = stream_->error();
+  return reportedBreak_;
 }
 
 const DecodedAudio& ScriptedCaptureLibrary::audioCovering(int64_t frames) {
@@ -75,7 +75,7 @@ int32_t ScriptedCaptureLibrary::startCapture(uint32_t rate, uint32_t channels) {
   playStartMs_ = clock_.nowMs();
   if (stream_) {
     stream_->restart();
-    breakReported_ = false;
+    reportedBreak_.clear();
   }
   return kErrorOk;
 }

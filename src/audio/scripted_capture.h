@@ -54,8 +54,9 @@ class ScriptedCaptureLibrary final : public DeviceTableCapture {
   /// parseSource()). Throws std::runtime_error for a malformed description or
   /// an unreadable file, leaving the source as it was.
   void setSource(const std::string& description);
-  /// Where and why the file being played broke off (see
-  /// AudioFileDecoder::error()), once per break; nullopt otherwise.
+  /// Where the file being played was damaged, and where and why it broke
+  /// off (see AudioFileDecoder::error()), each time that changes; nullopt
+  /// otherwise.
   std::optional<std::string> takeSourceBreak();
 
  private:
@@ -71,7 +72,7 @@ class ScriptedCaptureLibrary final : public DeviceTableCapture {
   const Clock& clock_;
   std::string source_ = "silence";
   std::unique_ptr<FileStream> stream_;  // a file, streamed; null for a generated source
-  bool breakReported_ = false;
+  std::string reportedBreak_;           // what takeSourceBreak() last said
   double decodedSeconds_ = 0.0;
   std::shared_ptr<const DecodedAudio> audio_;
   TimeMs playStartMs_ = 0;

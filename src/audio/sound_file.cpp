@@ -54,37 +54,86 @@ uint32_t littleEndian(const unsigned char* bytes, int count) {
   return value;
 }
 
-/// Frames that the data chunk of a WAV file announces, read from its header
-/// without moving the file's offset; nullopt for anything else or a length
-/// the writer left unknown. libsndfile itself shortens an announced length
-/// to the bytes there are, so that a cut-off file would go unnoticed.
-std::optional<int64_t> wavDataFrames(int fd) {
+/// What the header of a WAV file says of its data chunk.
+struct WavData {
+  /// Frames the data chunk announces; nullopt for anything else or a length
+  /// the writer left unknown.
+  std::optional<int64_t> frames;
+  /// The bytes end inside the data chunk's header (its marker or its size).
+  bool headerCut = false;
+};
+
+/// Reads the header of a WAV file through `readAt(offset, out, count)`
+/// (bytes read), without moving the file's offset. libsndfile itself
+/// shortens an announced length to the bytes there are, and opens a file
+/// whose data header is cut short as one without frames, so that a cut-off
+/// file would go unnoticed.
+template <class ReadAt>
+WavData wavData(ReadAt readAt) {
   unsigned char riff[12];
-  if (::pread(fd, riff, sizeof riff, 0) != static_cast<ssize_t>(sizeof riff) ||
-      std::memcmp(riff, "RIFF", 4) != 0 || std::memcmp(riff + 8, "WAVE", 4) != 0) {
-    return std::nullopt;
+  if (readAt(0, riff, sizeof riff) != sizeof riff || std::memcmp(riff, "RIFF", 4) != 0 ||
+      std::memcmp(riff + 8, "WAVE", 4) != 0) {
+    return {};
   }
-  off_t at = sizeof riff;
+  int64_t at = sizeof riff;
   uint32_t blockAlign = 0;
   for (int chunk = 0; chunk < 64; ++chunk) {
     unsigned char header[8];
-    if (::pread(fd, header, sizeof header, at) != static_cast<ssize_t>(sizeof header)) return std::nullopt;
+    const std::size_t got = readAt(at, header, sizeof header);
+    if (got != sizeof header) {
+      // The data chunk's marker or size cut: whatever came before it.
+      return {std::nullopt,
+              blockAlign != 0 && got > 0 && std::memcmp(header, "data", std::min<std::size_t>(got, 4)) == 0};
+    }
     const uint32_t size = littleEndian(header + 4, 4);
     if (std::memcmp(header, "fmt ", 4) == 0) {
       unsigned char format[14];
-      if (size < sizeof format ||
-          ::pread(fd, format, sizeof format, at + 8) != static_cast<ssize_t>(sizeof format)) {
-        return std::nullopt;
-      }
+      if (size < sizeof format || readAt(at + 8, format, sizeof format) != sizeof format) return {};
       blockAlign = littleEndian(format + 12, 2);
     } else if (std::memcmp(header, "data", 4) == 0) {
-      if (blockAlign == 0 || size >= kWavUnknownDataBytes) return std::nullopt;
-      return size / blockAlign;
+      if (blockAlign == 0 || size >= kWavUnknownDataBytes) return {};
+      return {size / blockAlign, false};
     }
-    at += 8 + static_cast<off_t>(size) + (size & 1);
+    at += 8 + static_cast<int64_t>(size) + (size & 1);
   }
-  return std::nullopt;
+  return {};
 }
+
+/// The bytes of a regular file, read at an offset of their own: the file's
+/// offset is libsndfile's while it has the file.
+class FileBytes final : public ByteSource {
+ public:
+  explicit FileBytes(int fd) : fd_(fd) {
+    struct stat status {};
+    if (::fstat(fd, &status) == 0) length_ = status.st_size;
+  }
+  std::size_t read(void* out, std::size_t count) override {
+    for (;;) {
+      const ssize_t n = ::pread(fd_, out, count, offset_);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        error_ = errno;
+        return 0;
+      }
+      offset_ += n;
+      return static_cast<std::size_t>(n);
+    }
+  }
+  bool seek(int64_t offset) override {
+    if (offset < 0) return false;
+    offset_ = offset;
+    return true;
+  }
+  int64_t tell() override { return offset_; }
+  std::optional<int64_t> length() override { return length_; }
+  int error() const override { return error_; }
+
+ private:
+  int fd_;
+  int64_t offset_ = 0;
+  int64_t length_ = 0;
+  int error_ = 0;
+};
 
 }  // namespace
 
@@ -101,6 +150,7 @@ struct SoundFile::PipeInput {
   bool keeping = true;      // still keeping what is read (while opening)
   sf_count_t position = 0;  // where libsndfile reads next
   sf_count_t consumed = 0;  // bytes taken from fd
+  int error = 0;            // errno of a read that failed
 
   PipeInput() { head.reserve(kStreamHeadBytes); }
 
@@ -108,8 +158,11 @@ struct SoundFile::PipeInput {
   sf_count_t take(char* out, sf_count_t count) {
     sf_count_t got = 0;
     while (got < count) {
+      // A read that a signal interrupts ends the stream: a host whose
+      // handlers ask for that (no SA_RESTART) stops a run whose writer has
+      // stalled; with SA_RESTART reads go on by themselves.
       const ssize_t n = ::read(fd, out + got, static_cast<std::size_t>(count - got));
-      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && errno != EINTR) error = errno;
       if (n <= 0) break;
       got += n;
     }
@@ -165,8 +218,7 @@ struct SoundFile::PipeInput {
     for (;;) {
       const ssize_t n =
           ::read(in.fd, head.data() + from + got, static_cast<std::size_t>(target) - from - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
+      if (n <= 0) break;  // also when a signal interrupts it, as in take()
       got += n;
       if (from + static_cast<std::size_t>(got) == static_cast<std::size_t>(target)) break;
     }
@@ -176,6 +228,23 @@ struct SoundFile::PipeInput {
     in.position = target;
     return target;
   }
+};
+
+/// A piped stream's bytes for a decoder, read through its PipeInput: from
+/// its start again while every byte read is still kept.
+class SoundFile::PipeBytes final : public ByteSource {
+ public:
+  explicit PipeBytes(PipeInput& input) : input_(input) {}
+  std::size_t read(void* out, std::size_t count) override {
+    return static_cast<std::size_t>(PipeInput::read(out, static_cast<sf_count_t>(count), &input_));
+  }
+  bool seek(int64_t offset) override { return PipeInput::seek(offset, SEEK_SET, &input_) >= 0; }
+  int64_t tell() override { return input_.position; }
+  std::optional<int64_t> length() override { return std::nullopt; }
+  int error() const override { return input_.error; }
+
+ private:
+  PipeInput& input_;
 };
 
 // --- SoundFile --------------------------------------------------------------------
@@ -243,10 +312,40 @@ void SoundFile::openStandardInput() {
   channels_ = info.channels;
   sampleRate_ = info.samplerate;
   checkFormat(kStandardInput);
+  // A WAV header's length is believed unless its writer left it unknown,
+  // as one writing to a pipe does.
+  const WavData wav = wavData([this](int64_t at, void* out, std::size_t count) -> std::size_t {
+    const auto& head = input_->head;
+    if (at < 0 || static_cast<std::size_t>(at) >= head.size()) return 0;
+    const std::size_t n = std::min(count, head.size() - static_cast<std::size_t>(at));
+    std::memcpy(out, head.data() + at, n);
+    return n;
+  });
+  announcedFrames_ = wav.frames;
+  wavHeaderCut_ = wav.headerCut;
+  // From the start again, while libsndfile has taken only bytes still kept.
+  // The bytes read meanwhile are kept, so that libsndfile can go on where it
+  // stood should libFLAC not read the stream.
+  if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC && input_->whole()) {
+    const sf_count_t position = input_->position;
+    input_->position = 0;
+    input_->keeping = true;
+    bytes_ = std::make_unique<PipeBytes>(*input_);
+    decodeByPosition(info.format);
+    input_->keeping = false;
+    if (!decoder_) {
+      bytes_.reset();
+      input_->position = position;
+    }
+  }
 }
 
 void SoundFile::openRegular(int fd, const std::string& path) {
-  const std::optional<int64_t> wavFrames = wavDataFrames(fd);
+  const WavData wav = wavData([fd](int64_t at, void* out, std::size_t count) -> std::size_t {
+    const ssize_t n = ::pread(fd, out, count, at);
+    return n > 0 ? static_cast<std::size_t>(n) : 0;
+  });
+  wavHeaderCut_ = wav.headerCut;
   SF_INFO info{};
   file_.reset(sf_open_fd(fd, SFM_READ, &info, SF_FALSE));
   if (!file_) {
@@ -257,12 +356,25 @@ void SoundFile::openRegular(int fd, const std::string& path) {
   sampleRate_ = info.samplerate;
   checkFormat(path);
   if (info.frames >= 0 && info.frames < kLongestFrames) {
-    announcedFrames_ = std::max<int64_t>(info.frames, wavFrames.value_or(0));
+    announcedFrames_ = std::max<int64_t>(info.frames, wav.frames.value_or(0));
   } else if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_OGG) {
     // libsndfile finds the length of an Ogg file on disk at its last page;
     // without one, the file was cut off.
     oggWithoutEnd_ = true;
   }
+  bytes_ = std::make_unique<FileBytes>(fd);
+  decodeByPosition(info.format);
+  if (!decoder_) bytes_.reset();
+}
+
+void SoundFile::decodeByPosition(int format) {
+  const int type = format & SF_FORMAT_TYPEMASK;
+  if (type == SF_FORMAT_FLAC) {
+    decoder_ = openFlacDecoder(*bytes_, channels_);
+  } else if (type == SF_FORMAT_OGG && (format & SF_FORMAT_SUBMASK) == SF_FORMAT_VORBIS && bytes_->length()) {
+    decoder_ = openVorbisDecoder(*bytes_, channels_, sampleRate_);
+  }
+  if (decoder_) file_.reset();
 }
 
 void SoundFile::checkFormat(const std::string& path) const {
@@ -272,19 +384,31 @@ void SoundFile::checkFormat(const std::string& path) const {
 }
 
 std::size_t SoundFile::read(float* out, std::size_t frames) {
-  const sf_count_t read = sf_readf_float(file_.get(), out, static_cast<sf_count_t>(frames));
-  const auto done = static_cast<std::size_t>(std::max<sf_count_t>(read, 0));
+  std::size_t done = 0;
+  if (decoder_) {
+    done = decoder_->read(out, frames);
+  } else {
+    const sf_count_t read = sf_readf_float(file_.get(), out, static_cast<sf_count_t>(frames));
+    done = static_cast<std::size_t>(std::max<sf_count_t>(read, 0));
+  }
   framesRead_ += static_cast<int64_t>(done);
   return done;
 }
 
 const char* SoundFile::readError() const {
+  if (decoder_) return decoder_->readError();
   if (sf_error(file_.get()) == SF_ERR_NO_ERROR) return "";
   return withoutErrorPrefix(sf_strerror(file_.get()));
 }
 
+const StreamDamage& SoundFile::damage() const {
+  static const StreamDamage kNone;
+  return decoder_ ? decoder_->damage() : kNone;
+}
+
 const char* SoundFile::missingEnd() {
   if (oggWithoutEnd_) return "its end is missing";
+  if (wavHeaderCut_) return "its data header is cut short";
   if (announcedFrames_ && framesRead_ < *announcedFrames_) {
     std::snprintf(missingEnd_, sizeof missingEnd_, "its header announces %.3f s",
                   static_cast<double>(*announcedFrames_) / sampleRate_);
@@ -295,7 +419,7 @@ const char* SoundFile::missingEnd() {
 
 bool SoundFile::rewind() {
   if (input_) return framesRead_ == 0;
-  if (sf_seek(file_.get(), 0, SEEK_SET) != 0) return false;
+  if (decoder_ ? !decoder_->rewind() : sf_seek(file_.get(), 0, SEEK_SET) != 0) return false;
   framesRead_ = 0;
   return true;
 }

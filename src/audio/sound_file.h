@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "audio/stream_decoders.h"
+
 struct sf_private_tag;
 
 namespace tactolo {
@@ -16,7 +18,10 @@ namespace tactolo {
 inline constexpr const char* kStandardInput = "-";
 
 /// An audio file or stream opened with libsndfile for reading, in any
-/// format libsndfile reads (WAV, FLAC, Ogg, ...).
+/// format libsndfile reads (WAV, FLAC, Ogg, ...). FLAC and Ogg Vorbis are
+/// then decoded with their own libraries, which keep time by the positions
+/// the stream carries: frames lost to damage inside the stream are read as
+/// silence, and damage() says where and how much (see stream_decoders.h).
 ///
 /// A path must name a regular file: a folder, a FIFO, a device or a socket
 /// is refused at once, without being opened for reading, so nothing waits on
@@ -25,7 +30,9 @@ inline constexpr const char* kStandardInput = "-";
 /// `sox ... -t wav -` writes) that is read once, front to back. Of a pipe the
 /// first bytes (up to kStreamHeadBytes) are kept, so that libsndfile can go
 /// back while it recognises the format. A terminal or a device on standard
-/// input is refused.
+/// input is refused. A read from a pipe that a signal interrupts (a handler
+/// installed without SA_RESTART) ends the stream there, so that a host can
+/// stop a run whose writer has stalled.
 ///
 /// Not for use by two threads at once.
 class SoundFile {
@@ -59,11 +66,14 @@ class SoundFile {
   /// libsndfile's description of the read error that ended the data; ""
   /// when the data simply ended.
   const char* readError() const;
-  /// Frames read since the start.
+  /// Frames read since the start, silence for lost frames included.
   int64_t framesRead() const { return framesRead_; }
+  /// The damage met inside the data so far (frames lost, read as silence).
+  const StreamDamage& damage() const;
   /// Why the data, having ended without a read error, is short of the whole
   /// file: "" when nothing is known to be missing; otherwise why ("its
-  /// header announces 3600.000 s", "its end is missing"). Allocates nothing.
+  /// header announces 3600.000 s", "its end is missing", "its data header
+  /// is cut short"). Allocates nothing.
   const char* missingEnd();
 
   /// Goes back to the first frame; false when it cannot (a pipe read past
@@ -80,21 +90,29 @@ class SoundFile {
     ~Descriptor();
   };
   struct PipeInput;
+  class PipeBytes;
 
   void openPath(const std::string& path);
   void openStandardInput();
   /// Opens `fd`, a regular file, with libsndfile.
   void openRegular(int fd, const std::string& path);
+  /// Decodes FLAC or Ogg Vorbis, which libsndfile has recognised in the
+  /// bytes of `bytes_`, with their own libraries from now on; libsndfile
+  /// goes. Stays with libsndfile when they cannot read the stream.
+  void decodeByPosition(int format);
   void checkFormat(const std::string& path) const;
 
   // Declared before file_, so that libsndfile lets go of them first.
   Descriptor owned_;
-  std::unique_ptr<PipeInput> input_;  // a piped stream's reader
-  std::unique_ptr<sf_private_tag, SndfileCloser> file_;
+  std::unique_ptr<PipeInput> input_;                     // a piped stream's reader
+  std::unique_ptr<ByteSource> bytes_;                    // for decoder_
+  std::unique_ptr<PositionedDecoder> decoder_;           // FLAC and Ogg Vorbis
+  std::unique_ptr<sf_private_tag, SndfileCloser> file_;  // until decoder_ takes over
   int channels_ = 0;
   int sampleRate_ = 0;
   std::optional<int64_t> announcedFrames_;
   bool oggWithoutEnd_ = false;
+  bool wavHeaderCut_ = false;
   int64_t framesRead_ = 0;
   char missingEnd_[64] = {};
 };

@@ -31,6 +31,7 @@ pid_t startScript(const std::string& path, const fs::path& temporary, int& out) 
     // A test run in the background may have inherited ignored signals.
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
+    std::signal(SIGHUP, SIG_DFL);
     ::execl(TACTOLO_BINARY, TACTOLO_BINARY, "script", path.c_str(), static_cast<char*>(nullptr));
     ::_exit(127);
   }
@@ -48,7 +49,7 @@ TEST_F(ScriptHostTest, SignalsRemoveTheTemporaryProjectFolder) {
       "audio device \"Line In\"\naudio input \"Line\" on\naudio source synth:120\n"
       "call Init\ncall loadWindow\ncall showWindow\nclick TactoloMain startButton\n"
       "wait 86400000\n");
-  for (const int signal : {SIGTERM, SIGINT}) {
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
     SCOPED_TRACE(signal);
     const fs::path temporary = folder_ / ("tmp-" + std::to_string(signal));
     fs::create_directories(temporary);

@@ -39,6 +39,8 @@ TEST(EscapeLine, KeepsTextAndEscapesWhatWouldBreakTheLine) {
   // C1 controls are UTF-8 but control characters all the same.
   EXPECT_EQ(escapeLine("\xC2\x85|\xC2\xA0"), "\\xc2\\x85|\xC2\xA0");
   EXPECT_EQ(escapeLine("\xFF\xC3(\xE2\x82"), "\\xff\\xc3(\\xe2\\x82");
+  // A line whose quoted parts are escaped already keeps its backslashes.
+  EXPECT_EQ(escapeBytes("\"a\\\\b\" \xFF\n"), "\"a\\\\b\" \\xff\\n");
 }
 
 TEST(JsonString, QuotesEscapesAndReplacesWhatIsNotUtf8) {

@@ -120,26 +120,57 @@ of the audio decoded.
   {
     "source": "clicks.wav",
     "method": 1,
-    "duration": 3.000,
     "beats": [
       {"time": 1.020, "bpm": 58, "kind": "detected"},
       {"time": 1.520, "bpm": 120, "kind": "detected"},
       {"time": 2.020, "bpm": 120, "kind": "detected"},
       {"time": 2.520, "bpm": 120, "kind": "detected"}
-    ]
+    ],
+    "duration": 3.000
   }
   exit 0
   $ tactolo analyze synth:120 --json | grep -v '"time"'
   {
     "source": "synth:120",
     "method": 0,
-    "duration": 30.000,
     "beats": [
-    ]
+    ],
+    "duration": 30.000
   }
   exit 0
   $ tactolo analyze synth:120 --json | grep -c '"time"'
   58
+  exit 0
+
+Each beat is printed as soon as it is decided, and SIGINT, SIGTERM or SIGHUP
+(the terminal closed) stops the analysis where it is: what it found stays
+printed, the JSON document is closed with the duration analysed by then (S
+here: it depends on the moment), the VU layout's temporary folder is gone,
+and the process ends by the signal, as a shell shows it (128 + 1 for
+SIGHUP). The stream here stalls after 3 s of its announced ten hours.
+  $ tactolo_test_sounds hours 3 long.flac && mkfifo audio
+  exit 0
+  $ { printf '%s\n' "Four dimmers" False 4
+  >   for channel in 1 2 3 4; do printf '%s\n' False True 200 0 0 0 $channel 0 0 0; done
+  >   printf '0\n%.0s' {1..280}; } > four.vuconf
+  exit 0
+  $ tactolo analyze - --method 1 --json --vu four.vuconf < audio > out.json &
+  > exec 3> audio; cat long.flac >&3
+  > until grep -q '"time": 2.520' out.json; do sleep 0.1; done
+  > kill -HUP $!; wait $! 2> /dev/null; echo "exit $?"; exec 3>&-
+  > sed -E 's/("duration": )[0-9.]+/\1S/' out.json; ls "$TMPDIR"
+  exit 129
+  {
+    "source": "-",
+    "method": 1,
+    "beats": [
+      {"time": 1.020, "bpm": 58, "kind": "detected"},
+      {"time": 1.520, "bpm": 120, "kind": "detected"},
+      {"time": 2.020, "bpm": 120, "kind": "detected"},
+      {"time": 2.520, "bpm": 120, "kind": "detected"}
+    ],
+    "duration": S
+  }
   exit 0
 
 Without keep the window follows the tempo step from 120 to 150 BPM at 15 s.
@@ -264,8 +295,8 @@ A silent file and one without samples give no beats.
   {
     "source": "empty.wav",
     "method": 0,
-    "duration": 0.000,
-    "beats": []
+    "beats": [],
+    "duration": 0.000
   }
   exit 0
 

@@ -50,7 +50,7 @@ line during which it broke off: beats before the break, none after it.
   Init -> true
   loadWindow -> false
   showWindow -> false
-  warning: audio file 'cut.flac' breaks off after 1.950 s: flac decoder lost sync.
+  warning: audio file 'cut.flac' breaks off after 1.950 s: its header announces 4.000 s
   messages: 2
     1020 ms: 9 1 0
     1520 ms: 9 1 0
@@ -204,4 +204,29 @@ A script that is a folder or is not there is refused.
   exit 2
   $ tactolo script missing.script
   stderr: tactolo: cannot read the script missing.script: No such file or directory
+  exit 2
+
+A script whose read fails part-way, or that never ends, is refused with the
+reason before any of it runs; the endless one at 16 MiB.
+  $ tactolo script /proc/self/mem
+  stderr: tactolo: cannot read the script /proc/self/mem: Input/output error
+  exit 2
+  $ tactolo script - < /dev/zero
+  stderr: tactolo: cannot read the script on standard input: it is larger than 16 MiB, more than any script holds
+  exit 2
+
+Bytes that are not UTF-8, in a stored setting, in the plug-in's message
+about it, in a name the script asks for and in a line it cannot parse, are
+written \xHH, so that the transcript and standard error stay UTF-8.
+  $ printf '%s\n' 'audio device "Line In"' 'audio input "Line" on' 'call Init' \
+  >   $'store general TactoloMain_GainValue \xff' 'call LoadProjectData' 'dump store' \
+  >   $'get state \xfe\xc2\x85' $'wait \xff' > bytes.script
+  exit 0
+  $ tactolo script bytes.script
+  Init -> true
+  LoadProjectData -> error: Project setting TactoloMain_GainValue = "\xff": not a number from -32768 to 32767
+  store: 1
+    general "TactoloMain_GainValue" = "\xff"
+  error: unknown state \xfe\xc2\x85
+  stderr: tactolo: bytes.script:8: the time to wait (ms) must be a whole number from 0 to 86400000, not "\xff"
   exit 2

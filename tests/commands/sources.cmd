@@ -18,13 +18,13 @@ after it. The same for WAV, FLAC and Ogg Vorbis.
   {
     "source": "cut.wav",
     "method": 1,
-    "duration": 3.000,
     "beats": [
       {"time": 1.020, "bpm": 58, "kind": "detected"},
       {"time": 1.520, "bpm": 120, "kind": "detected"},
       {"time": 2.020, "bpm": 120, "kind": "detected"},
       {"time": 2.520, "bpm": 120, "kind": "detected"}
-    ]
+    ],
+    "duration": 3.000
   }
   stderr: tactolo: warning: audio file 'cut.wav' breaks off after 3.000 s: its header announces 6.000 s
   exit 0
@@ -33,11 +33,11 @@ after it. The same for WAV, FLAC and Ogg Vorbis.
   1.520 120 detected
   2.020 120 detected
   2.520 120 detected
-  stderr: tactolo: warning: audio file 'cut.flac' breaks off after 2.972 s: flac decoder lost sync.
+  stderr: tactolo: warning: audio file 'cut.flac' breaks off after 2.972 s: its header announces 6.000 s
   exit 0
   $ tactolo analyze cut.flac --method 1 --json | grep duration
-    "duration": 2.973,
-  stderr: tactolo: warning: audio file 'cut.flac' breaks off after 2.972 s: flac decoder lost sync.
+    "duration": 2.973
+  stderr: tactolo: warning: audio file 'cut.flac' breaks off after 2.972 s: its header announces 6.000 s
   exit 0
   $ tactolo analyze cut.ogg --method 1
   1.020 58 detected
@@ -47,8 +47,43 @@ after it. The same for WAV, FLAC and Ogg Vorbis.
   stderr: tactolo: warning: audio file 'cut.ogg' breaks off after 2.614 s: its end is missing
   exit 0
   $ tactolo analyze cut.ogg --method 1 --json | grep duration
-    "duration": 2.614,
+    "duration": 2.614
   stderr: tactolo: warning: audio file 'cut.ogg' breaks off after 2.614 s: its end is missing
+  exit 0
+
+Damage inside a FLAC or Ogg Vorbis file (a tenth of its bytes lost from
+its middle) is heard as silence where it lies: the beats after it keep their
+times, and one warning says where it was and how much was lost. Through a
+pipe, which cannot go back, libFLAC loses one frame more.
+  $ tactolo_test_sounds holed 6 holed.flac && tactolo_test_sounds holed 6 holed.ogg
+  exit 0
+  $ tactolo analyze holed.flac --method 1 | cut -d ' ' -f 1 | paste -s -d ' '
+  1.020 1.520 2.020 2.520 4.020 4.520 5.020 5.520
+  stderr: tactolo: warning: audio file 'holed.flac' is damaged at 2.972 s: 0.743 s of it lost, heard as silence
+  exit 0
+  $ cat holed.flac | tactolo analyze - --method 1 | diff - <(tactolo analyze holed.flac --method 1 2> /dev/null)
+  stderr: tactolo: warning: standard input is damaged at 2.972 s: 0.836 s of it lost, heard as silence
+  exit 0
+  $ tactolo analyze holed.ogg --method 1 | cut -d ' ' -f 1 | paste -s -d ' '
+  1.020 1.520 2.020 2.520 3.520 4.020 4.520 5.020 5.520
+  stderr: tactolo: warning: audio file 'holed.ogg' is damaged at 2.614 s: 0.874 s of it lost, heard as silence
+  exit 0
+
+A WAV stream cut inside its data chunk's header breaks off before its first
+frame, in a file as through a pipe; through a pipe the length a WAV header
+announces counts as in a file.
+  $ tactolo_test_sounds clicks 3 clicks.wav && head -c 42 clicks.wav > header.wav
+  exit 0
+  $ head -c 40 clicks.wav | tactolo analyze -
+  stderr: tactolo: warning: standard input breaks off after 0.000 s: its data header is cut short
+  exit 0
+  $ tactolo analyze header.wav
+  stderr: tactolo: warning: audio file 'header.wav' breaks off after 0.000 s: its data header is cut short
+  exit 0
+  $ head -c 150000 clicks.wav | tactolo analyze - --method 1
+  1.020 58 detected
+  1.520 120 detected
+  stderr: tactolo: warning: standard input breaks off after 1.700 s: its header announces 3.000 s
   exit 0
 
 A FLAC file of two seconds whose header claims ten hours ends with its data.
@@ -58,11 +93,11 @@ A FLAC file of two seconds whose header claims ten hours ends with its data.
   {
     "source": "long.flac",
     "method": 1,
-    "duration": 2.000,
     "beats": [
       {"time": 1.020, "bpm": 58, "kind": "detected"},
       {"time": 1.520, "bpm": 120, "kind": "detected"}
-    ]
+    ],
+    "duration": 2.000
   }
   stderr: tactolo: warning: audio file 'long.flac' breaks off after 2.000 s: its header announces 36000.000 s
   exit 0
@@ -133,7 +168,6 @@ from a file, and gives what the file gives; the source is "-".
   {
     "source": "in.wav",
     "method": 1,
-    "duration": 4.000,
     "beats": [
       {"time": 1.020, "bpm": 58, "kind": "detected"},
       {"time": 1.520, "bpm": 120, "kind": "detected"},
@@ -141,14 +175,14 @@ from a file, and gives what the file gives; the source is "-".
       {"time": 2.520, "bpm": 120, "kind": "detected"},
       {"time": 3.020, "bpm": 120, "kind": "detected"},
       {"time": 3.520, "bpm": 120, "kind": "detected"}
-    ]
+    ],
+    "duration": 4.000
   }
   exit 0
   $ cat in.wav | tactolo analyze - --method 1 --json
   {
     "source": "-",
     "method": 1,
-    "duration": 4.000,
     "beats": [
       {"time": 1.020, "bpm": 58, "kind": "detected"},
       {"time": 1.520, "bpm": 120, "kind": "detected"},
@@ -156,7 +190,8 @@ from a file, and gives what the file gives; the source is "-".
       {"time": 2.520, "bpm": 120, "kind": "detected"},
       {"time": 3.020, "bpm": 120, "kind": "detected"},
       {"time": 3.520, "bpm": 120, "kind": "detected"}
-    ]
+    ],
+    "duration": 4.000
   }
   exit 0
   $ tactolo analyze - --method 1 < in.wav
@@ -173,9 +208,9 @@ from a file, and gives what the file gives; the source is "-".
   {
     "source": "-",
     "method": 1,
-    "duration": 4.000,
     "beats": [
-    ]
+    ],
+    "duration": 4.000
   }
   exit 0
   $ tactolo analyze in48.wav --method 1 > file.txt && cat in48.wav | tactolo analyze - --method 1 | diff file.txt - && cat file.txt

@@ -10,6 +10,8 @@
 //              16-bit WAV, FLAC or Ogg Vorbis file after PATH's extension
 //   clicks48k  clicks every 500 ms as a 32-bit float WAV at 48000 Hz
 //   cut        the clicks of `clicks`, the file then cut to half its bytes
+//   holed      the clicks of `clicks` with a tenth of the file's bytes gone
+//              from its middle (lost in a copy)
 //   hours      the clicks as FLAC whose header announces ten hours
 //   fast       full-scale clicks every 200 ms (300 BPM) in silence, 16-bit WAV
 //   silence    a 16-bit WAV of silence; 0 seconds give one without samples
@@ -22,6 +24,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <limits>
 #include <string>
 #include <vector>
@@ -91,6 +94,17 @@ std::string make(const std::string& kind, double seconds, const std::string& pat
   } else if (kind == "cut") {
     written = writeMono(path, clickTrack(seconds), formatFor(path));
     if (written) std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
+  } else if (kind == "holed") {
+    written = writeMono(path, clickTrack(seconds), formatFor(path));
+    if (written) {
+      std::ifstream in(path, std::ios::binary);
+      std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+      in.close();
+      const auto middle = bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() / 2);
+      bytes.erase(middle, middle + static_cast<std::ptrdiff_t>(bytes.size() / 10));
+      written = static_cast<bool>(std::ofstream(path, std::ios::binary | std::ios::trunc)
+                                      .write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
+    }
   } else if (kind == "hours") {
     written = writeMono(path, clickTrack(seconds), SF_FORMAT_FLAC | SF_FORMAT_PCM_16) &&
               claimFlacFrames(path, uint64_t{kRate} * 36000);

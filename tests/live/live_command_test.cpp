@@ -144,7 +144,7 @@ TEST_P(LiveCommandEnds, CleanlyOnTheSignal) {
   EXPECT_EQ(lines(live.err()).size(), 1u) << live.err();  // where it listened, nothing else
 }
 
-INSTANTIATE_TEST_SUITE_P(IntAndTerm, LiveCommandEnds, ::testing::Values(SIGINT, SIGTERM));
+INSTANTIATE_TEST_SUITE_P(IntTermAndHangUp, LiveCommandEnds, ::testing::Values(SIGINT, SIGTERM, SIGHUP));
 
 class LiveCommandLosesTheServer : public LiveCommandTest, public ::testing::WithParamInterface<int> {};
 

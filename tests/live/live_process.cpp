@@ -61,6 +61,7 @@ LiveProcess::LiveProcess(const std::vector<std::string>& args, std::vector<std::
   sigemptyset(&ending);
   sigaddset(&ending, SIGINT);
   sigaddset(&ending, SIGTERM);
+  sigaddset(&ending, SIGHUP);
   sigaddset(&ending, SIGPIPE);
   posix_spawnattr_setsigmask(&attributes, &none);
   posix_spawnattr_setsigdefault(&attributes, &ending);
