@@ -1,7 +1,7 @@
 #include "qt/qt_dialogs.h"
 
+#include <QAbstractEventDispatcher>
 #include <QColorDialog>
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QPushButton>
 
@@ -71,10 +71,15 @@ std::optional<uint32_t> QtDialogService::chooseColor(uint32_t initialColor) {
 }
 
 void QtDialogService::modalWait(const std::function<bool()>& shown) {
+  if (!shown()) return;
   QEventLoop loop;
-  // Each round handles what arrived (the user's actions on the modal form's
-  // view among it), then asks again; the form hides itself in one of them.
-  while (shown() && !QCoreApplication::closingDown()) loop.processEvents(QEventLoop::WaitForMoreEvents);
+  // Asked whenever the loop has handled what arrived and is about to wait:
+  // the form hides itself in one of the user's actions on its view. The
+  // loop also ends when the application quits.
+  QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop, [&] {
+    if (!shown()) loop.quit();
+  });
+  loop.exec();
 }
 
 std::unique_ptr<QMessageBox> makeMessageBox(const std::string& message, const std::string& title,

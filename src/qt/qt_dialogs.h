@@ -36,8 +36,8 @@ class QtDialogService final : public DialogService {
   std::optional<std::string> fileSave(const FileSaveRequest& request) override;
   /// Cancel answers nothing: the plug-in then keeps the colour it gave.
   std::optional<uint32_t> chooseColor(uint32_t initialColor) override;
-  /// Runs Qt's event loop until `shown()` is false (or the application
-  /// quits).
+  /// Runs a nested Qt event loop until `shown()` is false or the
+  /// application quits.
   void modalWait(const std::function<bool()>& shown) override;
 
  private:
