@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libpulse-dev pulseaudio pulseaudio-utils
   libola-dev ola liblo-dev ableton-link-dev nlohmann-json3-dev  # the host side: DMX, OSC, Link, projects
+  qt6-base-dev fonts-liberation2 xvfb xauth  # the desktop views (src/qt), their font, and a display for CI
   clang libclang-rt-14-dev  # the fuzz run (scripts/fuzz.sh): clang++ and libFuzzer
   python3-mir-eval  # the accuracy benchmark (bench/accuracy.py), run by /usr/bin/python3
 )

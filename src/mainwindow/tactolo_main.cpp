@@ -46,7 +46,7 @@ void TactoloMain::load() {
     dropLoadedParts();
     throw;
   }
-  module_.windowLoaded(kName);
+  module_.windowLoaded(kName, *form_);
 }
 
 void TactoloMain::dropLoadedParts() {

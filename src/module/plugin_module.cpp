@@ -24,19 +24,35 @@ bool PluginModule::isWindowLoaded(const std::string& name) const {
                      [&](const std::string& loaded) { return sameName(loaded, name); });
 }
 
-void PluginModule::windowLoaded(const std::string& name) {
-  if (!isWindowLoaded(name)) loadedWindows_.push_back(name);
+void PluginModule::windowLoaded(const std::string& name, Form& form) {
+  if (isWindowLoaded(name)) return;
+  loadedWindows_.push_back(name);
+  if (windowEvents_ != nullptr) windowEvents_->windowLoaded(name, form);
 }
 
 void PluginModule::windowUnloaded(const std::string& name) {
-  std::erase_if(loadedWindows_, [&](const std::string& loaded) { return sameName(loaded, name); });
+  if (std::erase_if(loadedWindows_, [&](const std::string& loaded) { return sameName(loaded, name); }) == 0)
+    return;
+  if (windowEvents_ != nullptr) windowEvents_->windowUnloaded(name);
+}
+
+void PluginModule::modalShown(const std::string& name) {
+  modalWindows_.push_back(name);
+  if (windowEvents_ != nullptr) windowEvents_->modalShown(name);
 }
 
 void PluginModule::modalEnded(const std::string& name) {
   // The newest showing of that window ends.
   const auto it = std::find_if(modalWindows_.rbegin(), modalWindows_.rend(),
                                [&](const std::string& shown) { return sameName(shown, name); });
-  if (it != modalWindows_.rend()) modalWindows_.erase(std::next(it).base());
+  if (it == modalWindows_.rend()) return;
+  modalWindows_.erase(std::next(it).base());
+  if (windowEvents_ != nullptr) windowEvents_->modalEnded(name);
+}
+
+bool PluginModule::isModal(const std::string& name) const {
+  return std::any_of(modalWindows_.begin(), modalWindows_.end(),
+                     [&](const std::string& shown) { return sameName(shown, name); });
 }
 
 void PluginModule::reportEventError(const std::string& message) {

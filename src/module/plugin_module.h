@@ -18,7 +18,9 @@
 #include "module/main_window_access.h"
 #include "module/method_variables.h"
 #include "module/vu_variables.h"
+#include "module/window_events.h"
 #include "platform/clock.h"
+#include "platform/control_model.h"
 #include "platform/dialogs.h"
 
 namespace tactolo {
@@ -27,6 +29,8 @@ struct PluginEnvironment {
   Clock& clock;
   CaptureLibrary& capture;
   DialogService& dialogs;
+  /// The desktop's system colours, which colours above 0xFFFFFF name.
+  const SystemColors& colors = StandardSystemColors();
 };
 
 class PluginModule {
@@ -38,6 +42,7 @@ class PluginModule {
   Clock& clock() { return env_.clock; }
   CaptureLibrary& capture() { return env_.capture; }
   DialogService& dialogs() { return env_.dialogs; }
+  const SystemColors& systemColors() const { return env_.colors; }
   /// The facade over the host's helper object.
   HostServices& PluginHelper() { return host_; }
   BeatVariables& vars() { return vars_; }
@@ -61,14 +66,21 @@ class PluginModule {
   const std::vector<std::string>& loadedWindows() const { return loadedWindows_; }
   /// True when a window of this name (compared without regard to case) is loaded.
   bool isWindowLoaded(const std::string& name) const;
-  void windowLoaded(const std::string& name);
+  /// The window `name` has loaded with `form`, which lives until it unloads.
+  void windowLoaded(const std::string& name, Form& form);
+  /// The window `name` has unloaded; its form is gone.
   void windowUnloaded(const std::string& name);
+  /// Where the windows' lives are told besides these lists (the shell's
+  /// views); none until connected.
+  void connectWindowEvents(WindowEvents& events) { windowEvents_ = &events; }
 
   /// A window shown modal: while it is shown, the user reaches no other
   /// window. Windows shown modal from within a modal window stack up; the
   /// last one shown is the one the user reaches.
-  void modalShown(const std::string& name) { modalWindows_.push_back(name); }
+  void modalShown(const std::string& name);
   void modalEnded(const std::string& name);
+  /// True while the window `name` is shown modal.
+  bool isModal(const std::string& name) const;
   /// The window the user is confined to, null when none is shown modal.
   const std::string* modalWindow() const { return modalWindows_.empty() ? nullptr : &modalWindows_.back(); }
 
@@ -104,6 +116,7 @@ class PluginModule {
   VuVariables vu_;
   MethodVariables methods_;
   MainWindowAccess* mainWindow_ = nullptr;
+  WindowEvents* windowEvents_ = nullptr;
   std::vector<std::string> loadedWindows_;
   std::vector<std::string> modalWindows_;
   std::deque<std::string> eventErrors_;

@@ -20,10 +20,14 @@ void EventClock::schedule(ClockClient& client, TimeMs dueMs) {
   slot->pending = true;
   slot->dueMs = dueMs;
   slot->sequence = nextSequence_++;
+  pendingChanged();
 }
 
 void EventClock::cancel(ClockClient& client) {
-  if (Slot* slot = find(client)) slot->pending = false;
+  Slot* slot = find(client);
+  if (slot == nullptr || !slot->pending) return;
+  slot->pending = false;
+  pendingChanged();
 }
 
 bool EventClock::isScheduled(const ClockClient& client) const {
@@ -40,8 +44,10 @@ void EventClock::detach(ClockClient& client) {
   // the last slot may take the place of the removed one.
   Slot* slot = find(client);
   if (slot == nullptr) return;
+  const bool pending = slot->pending;
   *slot = slots_.back();
   slots_.pop_back();
+  if (pending) pendingChanged();
 }
 
 std::optional<TimeMs> EventClock::nextDueMs() const {

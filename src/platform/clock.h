@@ -66,6 +66,9 @@ class EventClock : public Clock {
   /// order, calling `setNow` with each event's due time before firing it.
   template <class SetNow>
   void fireUntil(TimeMs limitMs, SetNow setNow);
+  /// Called after a schedule, cancel or detach changed the pending events,
+  /// so that a clock on an event loop can wait for the new earliest one.
+  virtual void pendingChanged() {}
 
  private:
   struct Slot {

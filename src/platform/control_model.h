@@ -162,6 +162,8 @@ class OptionButton final : public Control {
  public:
   OptionButton(std::string name, int index, Control* container, TwipRect bounds, OptionGroup& group);
   bool value() const;
+  /// The group whose buttons exclude each other.
+  const OptionGroup& group() const { return group_; }
   /// Selects this button (from code or by the user) and raises the group's click.
   void select();
 

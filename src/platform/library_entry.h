@@ -26,6 +26,7 @@ namespace tactolo {
 class Clock;
 class CaptureLibrary;  // audio/capture_library.h
 class DialogService;
+class SystemColors;  // platform/control_model.h
 
 /// The platform services the plug-in's logic runs on, provided by the
 /// process that hosts it (a real clock and sound server live; a virtual clock
@@ -35,16 +36,21 @@ struct PlatformServices {
   Clock* clock = nullptr;
   CaptureLibrary* capture = nullptr;
   DialogService* dialogs = nullptr;
+  /// The desktop's current system colours (a window toolkit's palette); null
+  /// for the standard ones of the control model.
+  const SystemColors* colors = nullptr;
 };
 
 /// The version of everything that crosses the boundary: these functions,
 /// the interfaces of host_interfaces.h and automation.h, the platform
-/// services' interfaces (Clock, ClockClient, CaptureLibrary, DialogService)
-/// and the plain data they carry. A change to any of them raises it; a host
-/// refuses a library that reports another version. (Version 1 was the entry
-/// before it carried a version; version 3 added the text box, the modal
-/// wait, the file dialog's filter index and the VU file check.)
-constexpr uint32_t kInterfaceVersion = 3;
+/// services' interfaces (Clock, ClockClient, CaptureLibrary, DialogService,
+/// SystemColors) and the plain data they carry. A change to any of them
+/// raises it; a host refuses a library that reports another version.
+/// (Version 1 was the entry before it carried a version; version 3 added the
+/// text box, the modal wait, the file dialog's filter index and the VU file
+/// check; version 4 the views: form and control descriptions, the form
+/// observer, the window's move and state, and the system colours.)
+constexpr uint32_t kInterfaceVersion = 4;
 
 /// What a VU configuration file holds, as far as a user checking it needs.
 struct VuConfigSummary {

@@ -86,4 +86,76 @@ AutomationValue readFormProperty(const Form& form, const std::string& property) 
   noProperty(form.name(), property);
 }
 
+ControlDescription describeControl(const Control& control) {
+  ControlDescription d;
+  d.id = ControlId{control.name(), control.index()};
+  if (const Control* container = control.container();
+      container != nullptr && container->container() != nullptr)
+    d.container = ControlId{container->name(), container->index()};
+  d.bounds = control.bounds();
+  d.caption = control.caption();
+  d.enabled = control.enabled();
+  d.visible = control.visible();
+  d.bold = control.bold();
+  d.backColor = control.backColor();
+  d.foreColor = control.foreColor();
+  d.toolTip = control.toolTip();
+  if (dynamic_cast<const Frame*>(&control)) {
+    d.kind = ControlKind::Frame;
+  } else if (dynamic_cast<const Label*>(&control)) {
+    d.kind = ControlKind::Label;
+  } else if (dynamic_cast<const Button*>(&control)) {
+    d.kind = ControlKind::Button;
+  } else if (const auto* check = dynamic_cast<const CheckBox*>(&control)) {
+    d.kind = ControlKind::CheckBox;
+    d.value = check->value();
+  } else if (const auto* option = dynamic_cast<const OptionButton*>(&control)) {
+    d.kind = ControlKind::OptionButton;
+    d.value = option->value() ? 1 : 0;
+    d.optionGroup = option->group().name();
+  } else if (const auto* combo = dynamic_cast<const ComboBox*>(&control)) {
+    d.kind = ControlKind::ComboBox;
+    d.list.reserve(static_cast<std::size_t>(combo->listCount()));
+    for (int i = 0; i < combo->listCount(); ++i) d.list.push_back(combo->list(i));
+    d.listIndex = combo->listIndex();
+    d.text = combo->text();
+  } else if (const auto* slider = dynamic_cast<const Slider*>(&control)) {
+    d.kind = ControlKind::Slider;
+    d.value = slider->value();
+    d.min = slider->min();
+    d.max = slider->max();
+    d.tickFrequency = slider->tickFrequency;
+    d.smallChange = slider->smallChange;
+    d.largeChange = slider->largeChange;
+  } else if (const auto* shape = dynamic_cast<const Shape*>(&control)) {
+    d.kind = ControlKind::Shape;
+    d.borderColor = shape->borderColor();
+    d.fillColor = shape->fillColor();
+  } else if (const auto* textBox = dynamic_cast<const TextBox*>(&control)) {
+    d.kind = ControlKind::TextBox;
+    d.text = textBox->text();
+  } else if (const auto* picture = dynamic_cast<const PictureBox*>(&control)) {
+    d.kind = ControlKind::PictureBox;
+    d.boxes = picture->boxes();
+  }
+  return d;
+}
+
+FormDescription describeForm(const Form& form, bool modal) {
+  FormDescription d;
+  d.name = form.name();
+  d.caption = form.caption();
+  d.visible = form.visible();
+  d.modal = modal;
+  d.left = form.left();
+  d.top = form.top();
+  d.windowState = form.windowState();
+  d.clientWidth = form.bounds().width;
+  d.clientHeight = form.bounds().height;
+  d.backColor = form.backColor();
+  d.controls.reserve(form.controls().size());
+  for (const auto& control : form.controls()) d.controls.push_back(describeControl(*control));
+  return d;
+}
+
 }  // namespace tactolo

@@ -29,4 +29,10 @@ AutomationValue readControlProperty(const Control& control, const std::string& p
 /// windowstate, left, top.
 AutomationValue readFormProperty(const Form& form, const std::string& property);
 
+/// Everything a view draws of `control`.
+ControlDescription describeControl(const Control& control);
+
+/// The form and all its controls; `modal` while it is shown modal.
+FormDescription describeForm(const Form& form, bool modal);
+
 }  // namespace tactolo

@@ -11,7 +11,7 @@ namespace tactolo {
 
 namespace {
 bool sameServices(const PlatformServices& a, const PlatformServices& b) {
-  return a.clock == b.clock && a.capture == b.capture && a.dialogs == b.dialogs;
+  return a.clock == b.clock && a.capture == b.capture && a.dialogs == b.dialogs && a.colors == b.colors;
 }
 }  // namespace
 
@@ -39,7 +39,8 @@ std::shared_ptr<IclsLMQPlugIn> LibraryState::createObject(const char* progId,
       throw std::runtime_error("the first object needs a clock, a capture library and a dialog service");
     }
     live_ = std::make_unique<LiveModule>(
-        PluginEnvironment{*platform->clock, *platform->capture, *platform->dialogs});
+        PluginEnvironment{*platform->clock, *platform->capture, *platform->dialogs,
+                          platform->colors != nullptr ? *platform->colors : StandardSystemColors()});
     platform_ = *platform;
   }
   return std::make_shared<clsLMQPlugIn>(live_->slot());

@@ -5,7 +5,12 @@
 namespace tactolo {
 
 LiveModule::LiveModule(PluginEnvironment environment)
-    : module_(environment), windows_(module_), slot_(std::make_shared<ModuleSlot>(*this)) {}
+    : module_(environment),
+      notifier_(module_),
+      windows_(module_),
+      slot_(std::make_shared<ModuleSlot>(*this)) {
+  module_.connectWindowEvents(notifier_);
+}
 
 LiveModule::~LiveModule() { slot_->end(); }
 

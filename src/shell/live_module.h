@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "module/plugin_module.h"
+#include "shell/form_notifier.h"
 #include "shell/module_slot.h"
 #include "shell/window_registry.h"
 
@@ -27,6 +28,8 @@ class LiveModule {
 
   PluginModule& module() { return module_; }
   WindowRegistry& windows() { return windows_; }
+  /// Tells the host's views of the windows' changes.
+  FormNotifier& formNotifier() { return notifier_; }
   /// The slot the module's objects hold.
   const std::shared_ptr<ModuleSlot>& slot() const { return slot_; }
   /// The main window as the host drives it (tool window, project data): one
@@ -43,6 +46,7 @@ class LiveModule {
 
  private:
   PluginModule module_;
+  FormNotifier notifier_;
   WindowRegistry windows_;
   std::shared_ptr<ModuleSlot> slot_;
   std::shared_ptr<MainWindowHost> mainHost_;

@@ -132,6 +132,18 @@ HostStatus PluginAutomation::close(const std::string& form) {
   });
 }
 
+HostStatus PluginAutomation::moveWindow(const std::string& form, int32_t left, int32_t top) {
+  return moduleCall(slot_, [&](LiveModule& live) {
+    Form& window = loadedForm(live, form);
+    window.setLeft(left);
+    window.setTop(top);
+  });
+}
+
+HostStatus PluginAutomation::changeWindowState(const std::string& form, int32_t state) {
+  return moduleCall(slot_, [&](LiveModule& live) { loadedForm(live, form).setWindowState(state); });
+}
+
 HostResult<AutomationValue> PluginAutomation::formProperty(const std::string& form,
                                                            const std::string& property) {
   return moduleCall(slot_,
@@ -164,6 +176,34 @@ HostResult<TimerReading> PluginAutomation::timer(const std::string& name) {
 
 HostResult<std::vector<std::string>> PluginAutomation::takeEventErrors() {
   return moduleCall(slot_, [](LiveModule& live) { return live.module().takeEventErrors(); });
+}
+
+HostResult<std::vector<std::string>> PluginAutomation::loadedForms() {
+  return moduleCall(slot_, [](LiveModule& live) { return live.module().loadedWindows(); });
+}
+
+HostResult<FormDescription> PluginAutomation::describeForm(const std::string& form) {
+  return moduleCall(slot_, [&](LiveModule& live) {
+    return tactolo::describeForm(loadedForm(live, form), live.module().isModal(form));
+  });
+}
+
+HostResult<ControlDescription> PluginAutomation::describeControl(const std::string& form,
+                                                                 const ControlId& control) {
+  return moduleCall(slot_, [&](LiveModule& live) {
+    return tactolo::describeControl(findControl(loadedForm(live, form), control));
+  });
+}
+
+HostStatus PluginAutomation::addFormObserver(IFormObserver* observer) {
+  return moduleCall(slot_, [&](LiveModule& live) {
+    if (observer == nullptr) throw std::invalid_argument("no observer");
+    live.formNotifier().add(observer);
+  });
+}
+
+HostStatus PluginAutomation::removeFormObserver(IFormObserver* observer) {
+  return moduleCall(slot_, [&](LiveModule& live) { live.formNotifier().remove(observer); });
 }
 
 }  // namespace tactolo

@@ -21,6 +21,8 @@ class PluginAutomation final : public IPluginAutomation {
   HostStatus slide(const std::string& form, const ControlId& control, int32_t value) override;
   HostStatus type(const std::string& form, const ControlId& control, const std::string& text) override;
   HostStatus close(const std::string& form) override;
+  HostStatus moveWindow(const std::string& form, int32_t left, int32_t top) override;
+  HostStatus changeWindowState(const std::string& form, int32_t state) override;
 
   HostResult<AutomationValue> formProperty(const std::string& form, const std::string& property) override;
   HostResult<AutomationValue> controlProperty(const std::string& form, const ControlId& control,
@@ -29,6 +31,12 @@ class PluginAutomation final : public IPluginAutomation {
   HostResult<StateReading> state(const std::string& name) override;
   HostResult<TimerReading> timer(const std::string& name) override;
   HostResult<std::vector<std::string>> takeEventErrors() override;
+
+  HostResult<std::vector<std::string>> loadedForms() override;
+  HostResult<FormDescription> describeForm(const std::string& form) override;
+  HostResult<ControlDescription> describeControl(const std::string& form, const ControlId& control) override;
+  HostStatus addFormObserver(IFormObserver* observer) override;
+  HostStatus removeFormObserver(IFormObserver* observer) override;
 
  private:
   std::shared_ptr<ModuleSlot> slot_;

@@ -37,7 +37,7 @@ void VUConfigForm::load() {
     form_.reset();
     throw;
   }
-  module_.windowLoaded(kName);
+  module_.windowLoaded(kName, *form_);
 }
 
 void VUConfigForm::unload() {
@@ -135,7 +135,7 @@ void VUConfigForm::openPoint(int16_t side, int index) {
   VUPointConfigForm& editor = windows_.vuPointConfigForm();
   VuPointControls& p = editor.form();
   p.colorButton.setBackColor(color);
-  p.colorButton.setCaption(ColorCaption(color, StandardSystemColors()));
+  p.colorButton.setCaption(ColorCaption(color, module_.systemColors()));
   p.ChanText.setText(std::to_string(point.DimmerChannel));
   p.RText.setText(std::to_string(point.RedChannel));
   p.GText.setText(std::to_string(point.GreenChannel));

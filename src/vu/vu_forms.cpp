@@ -62,7 +62,7 @@ VuConfigControls::VuConfigControls()
   for (int size = kVuMinSize; size <= kVuMaxSize; ++size) SizeCombo.addItem(std::to_string(size));
 }
 
-VuPointControls::VuPointControls()
+VuPointControls::VuPointControls(const SystemColors& palette)
     : Form("VUPointConfigForm", {0, 0, 3960, 3480}),
       Frame1(captioned(add<Frame>("Frame1", -1, nullptr, {120, 120, 3735, 615}), "Mode")),
       ModeOption(addOptionGroup("ModeOption")),
@@ -84,7 +84,7 @@ VuPointControls::VuPointControls()
   ModeOption.select(1);
   ChanText.setEnabled(false);
   colorButton.setBackColor(kButtonFace);
-  colorButton.setCaption(ColorCaption(kButtonFace, StandardSystemColors()));
+  colorButton.setCaption(ColorCaption(kButtonFace, palette));
 }
 
 }  // namespace tactolo

@@ -37,7 +37,9 @@ class VuConfigControls final : public Form {
 /// VUPointConfigForm, the editor of one point ("Config Point").
 class VuPointControls final : public Form {
  public:
-  VuPointControls();
+  /// `palette` resolves the button face, the colour button's first colour,
+  /// for its caption.
+  explicit VuPointControls(const SystemColors& palette);
 
   Frame& Frame1;
   OptionGroup& ModeOption;  // 0 "Monochrom", 1 "RGB" (selected at first)

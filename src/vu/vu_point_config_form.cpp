@@ -37,10 +37,10 @@ VUPointConfigForm::~VUPointConfigForm() = default;
 
 void VUPointConfigForm::load() {
   if (form_) return;
-  form_ = std::make_unique<VuPointControls>();
+  form_ = std::make_unique<VuPointControls>(module_.systemColors());
   form_->setVisible(false);
   wireHandlers();
-  module_.windowLoaded(kName);
+  module_.windowLoaded(kName, *form_);
 }
 
 void VUPointConfigForm::unload() {
@@ -92,7 +92,7 @@ void VUPointConfigForm::ModeOption_Click(int /*index*/) {
 
 void VUPointConfigForm::colorButton_Click() {
   VuPointControls& f = *form_;
-  const SystemColors& palette = StandardSystemColors();
+  const SystemColors& palette = module_.systemColors();
   const Color given = f.colorButton.backColor();
   const Color color = module_.dialogs().chooseColor(given).value_or(given);
   f.colorButton.setBackColor(color);

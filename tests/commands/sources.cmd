@@ -282,7 +282,7 @@ no failure.
 A plug-in library that speaks another interface version is refused, and so
 is one that cannot be opened.
   $ TACTOLO_PLUGIN=$TACTOLO_OTHER_VERSION_LIBRARY tactolo analyze synth:120
-  stderr: tactolo: the plug-in library $TACTOLO_OTHER_VERSION_LIBRARY speaks interface version 4, this host speaks version 3
+  stderr: tactolo: the plug-in library $TACTOLO_OTHER_VERSION_LIBRARY speaks interface version 5, this host speaks version 4
   exit 2
   $ TACTOLO_PLUGIN=/nonexistent/libtactolo-plugin.so tactolo vuconf check any.vuconf
   stderr: tactolo: cannot open the plug-in library /nonexistent/libtactolo-plugin.so: /nonexistent/libtactolo-plugin.so: cannot open shared object file: No such file or directory

@@ -86,6 +86,13 @@ void callEveryMember(EndedCalls& calls, IPluginAutomation& user) {
   calls.expect("state", user.state("Recording"));
   calls.expect("timer", user.timer("beatTimer"));
   calls.expect("takeEventErrors", user.takeEventErrors());
+  calls.expect("moveWindow", user.moveWindow("TactoloMain", 15, 30));
+  calls.expect("changeWindowState", user.changeWindowState("TactoloMain", 1));
+  calls.expect("loadedForms", user.loadedForms());
+  calls.expect("describeForm", user.describeForm("TactoloMain"));
+  calls.expect("describeControl", user.describeControl("TactoloMain", start));
+  calls.expect("addFormObserver", user.addFormObserver(nullptr));
+  calls.expect("removeFormObserver", user.removeFormObserver(nullptr));
 }
 
 class LibraryEntryTest : public LibraryFixture {};
@@ -135,7 +142,7 @@ TEST_F(LibraryLifetimeTest, EveryObjectHandedOutFailsCleanlyAfterShutdown) {
   callEveryMember(calls, *info->projectTool);
   callEveryMember(calls, *info->commandServer);
   callEveryMember(calls, *user);
-  EXPECT_EQ(calls.count, 8 + 7 + 5 + 4 + 11);
+  EXPECT_EQ(calls.count, 8 + 7 + 5 + 4 + 18);
   // They touched nothing: no capture call, no dialog, no clock event.
   EXPECT_EQ(fake.calls().size(), callsBefore);
   EXPECT_TRUE(dialogs.records().empty());

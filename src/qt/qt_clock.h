@@ -1,0 +1,42 @@
+// The plug-in's clock on Qt's event loop.
+//
+// Like RealClock it follows the steady system clock; instead of a host's
+// poll loop, one precise single-shot QTimer waits for the earliest pending
+// event and fires what is due, then waits for the next. It is re-armed only
+// when the earliest due time changes, and once after each firing, so the
+// main window's 20 ms tick costs one timer start per tick.
+#pragma once
+
+#include <QTimer>
+#include <chrono>
+#include <optional>
+
+#include "platform/clock.h"
+
+namespace tactolo::qt {
+
+class QtClock final : public EventClock {
+ public:
+  QtClock();
+  ~QtClock() override;
+  QtClock(const QtClock&) = delete;
+  QtClock& operator=(const QtClock&) = delete;
+
+  TimeMs nowMs() const override;
+  /// Fires every event due by now, then waits for the next one. The timer
+  /// calls it; a host may call it too.
+  void runDue();
+
+ protected:
+  void pendingChanged() override;
+
+ private:
+  void rearm();
+
+  std::chrono::steady_clock::time_point origin_;
+  QTimer timer_;
+  std::optional<TimeMs> armedFor_;
+  bool firing_ = false;
+};
+
+}  // namespace tactolo::qt
