@@ -45,9 +45,10 @@
 
 #include "audio/pulse_capture.h"
 #include "audio/pulse_server.h"
-#include "live.h"
-#include "live_host.h"
+#include "host/plugin_host.h"
+#include "host/poll_loop.h"
 #include "platform/dialogs.h"
+#include "platform/headless_host.h"
 
 extern char** environ;
 
@@ -91,7 +92,8 @@ class ClickWriter {
     const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(kRate), 2};
     pa_buffer_attr buffer;
     buffer.maxlength = static_cast<uint32_t>(-1);
-    buffer.tlength = static_cast<uint32_t>(pa_usec_to_bytes(static_cast<pa_usec_t>(bufferMs) * 1000, &format));
+    buffer.tlength =
+        static_cast<uint32_t>(pa_usec_to_bytes(static_cast<pa_usec_t>(bufferMs) * 1000, &format));
     buffer.prebuf = static_cast<uint32_t>(-1);
     buffer.minreq = static_cast<uint32_t>(pa_usec_to_bytes(1000, &format));
     buffer.fragsize = static_cast<uint32_t>(-1);
@@ -233,10 +235,16 @@ void printSpread(const char* what, const std::vector<double>& values) {
 int benchLatency(const PulseServer& server, int clicks, int bufferMs) {
   tactolo::PulseCaptureLibrary capture(server.address());
   tactolo::HeadlessDialogs dialogs;
-  std::vector<tactolo::app::LiveBeat> beats;
-  tactolo::app::LiveHost host(TACTOLO_PLUGIN_LIBRARY, capture, dialogs,
-                              [&](const tactolo::app::LiveBeat& beat) { beats.push_back(beat); });
-  const auto device = tactolo::app::findEntry(host.entries("devicesBox"), "Monitor of");
+  tactolo::RealClock clock;
+  tactolo::HeadlessHelper helper(clock);
+  std::vector<tactolo::host::BeatEvent> beats;
+  tactolo::host::PluginHost host(TACTOLO_PLUGIN_LIBRARY, "tactolo_live_bench", clock, capture, dialogs,
+                                 {helper.settings, helper.stream, helper.project});
+  host.setBeatSink([&](const tactolo::host::BeatEvent& beat) { beats.push_back(beat); });
+  host.loadWindow();
+  host.click("sendBeatCheck");
+  host.click("sendBeatCheck");
+  const auto device = tactolo::host::findEntry(host.entries("devicesBox"), "Monitor of");
   if (!device) throw std::runtime_error("no monitor in the device list");
   host.select("devicesBox", *device);
   host.select("methodBox", 1);
@@ -246,8 +254,9 @@ int benchLatency(const PulseServer& server, int clicks, int bufferMs) {
   ClickWriter writer(server, clicks, bufferMs, kClickPieceFrames);
   server.wakeSink("vsink");
   writer.start();
-  const auto limitMs = host.clock().nowMs() + 1000 * (3 + clicks);
-  host.run(limitMs, -1, [&] { return writer.done(); });
+  const auto limitMs = clock.nowMs() + 1000 * (3 + clicks);
+  tactolo::host::PollLoop loop(clock);
+  loop.run(limitMs, [&] { return writer.done(); });
   host.stop();
 
   const auto written = writer.written();
