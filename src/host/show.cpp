@@ -52,13 +52,14 @@ Show::~Show() {
 
 void Show::beat(const BeatEvent& beat) {
   // The network first: OSC and Link carry the beat's time to machines that
-  // wait for it; the actions only put frames into the output's mailbox.
+  // wait for it. The front end's line comes before the actions' DMX
+  // changes, which only put frames into the output's mailbox.
   if (osc_) osc_->beat(beat);
   if (link_) link_->beat(beat);
-  actions_->onBeat(beat);
   lastBeat_ = beat.kind;
   lastBeatAt_ = beat.sentAt;
   if (onBeat_) onBeat_(beat);
+  actions_->onBeat(beat);
 }
 
 void Show::receiveOsc() {

@@ -93,7 +93,8 @@ class Show {
   /// The UDP port OSC commands arrive on; 0 when not listening.
   int oscListenPort() const { return osc_ ? osc_->listenPort() : 0; }
 
-  /// Gets every beat after the show's own outputs had it.
+  /// Gets every beat after OSC and Link had it, before the beat actions
+  /// act on it.
   void setBeatSink(PluginHost::BeatSink sink) { onBeat_ = std::move(sink); }
 
   int oscFd() const { return osc_ ? osc_->fd() : -1; }
