@@ -113,14 +113,16 @@ TEST_F(LiveCommandTest, PrintsEachBeatAsItComesWithTheInputGainItWasGiven) {
   // Clicks peaking at -34 dBFS stay below the detection's energy floor...
   SinkPlayer player(*server, "vsink", clickLoop(0.02));
   ASSERT_EQ(player.error(), "");
-  const LiveRun quiet = runLiveCommand({"live", "--device", "monitor of", "--method", "1", "--duration", "2"},
-                                       server->clientEnvironment());
+  // Without DMX output, so that standard output holds the beat lines alone.
+  const LiveRun quiet =
+      runLiveCommand({"live", "--device", "monitor of", "--method", "1", "--dmx", "none", "--duration", "2"},
+                     server->clientEnvironment());
   ASSERT_EQ(quiet.status, 0) << quiet.err;
   EXPECT_EQ(quiet.out, "");
 
   // ...until the input gain raises them by 20 dB.
   const LiveRun run = runLiveCommand({"live", "--device", "monitor of", "--input", "0", "--input-gain", "20",
-                                      "--method", "1", "--gain", "50", "--duration", "3"},
+                                      "--method", "1", "--gain", "50", "--dmx", "none", "--duration", "3"},
                                      server->clientEnvironment());
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.err.find("listening to \"Monitor of "), std::string::npos) << run.err;
@@ -165,7 +167,7 @@ TEST_F(LiveCommandTest, EndsWhenItsOutputCannotBeWritten) {
 class LiveCommandEnds : public LiveCommandTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(LiveCommandEnds, CleanlyOnTheSignal) {
-  LiveProcess live({"live"}, server->clientEnvironment());
+  LiveProcess live({"live", "--dmx", "none"}, server->clientEnvironment());
   ASSERT_TRUE(live.started());
   ASSERT_TRUE(eventually([&] { return recording(); }, 10000)) << live.err();
   live.signal(GetParam());
