@@ -15,9 +15,9 @@
 
 #include "analyze.h"
 #include "cli_values.h"
+#include "host/plugin_library.h"
 #include "live.h"
 #include "output.h"
-#include "host/plugin_library.h"
 #include "script_runner.h"
 #include "signal_cleanup.h"
 #include "text_escape.h"

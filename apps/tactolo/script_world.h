@@ -15,10 +15,10 @@
 
 #include "audio/raising_capture.h"
 #include "audio/scripted_capture.h"
+#include "host/plugin_library.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/headless_host.h"
-#include "host/plugin_library.h"
 #include "project_folder.h"
 
 namespace tactolo::app {

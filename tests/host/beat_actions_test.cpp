@@ -42,7 +42,8 @@ TEST(BeatActionsTest, FlashesAndChasesFollowTheBeats) {
       {"a beat in the hold starts it again",
        {flash({{1, 255}, {2, 128}}, 100)},
        {0, 60, 300},
-       "0.000 dmx 1 255\n0.000 dmx 2 128\n0.160 dmx 1 0\n0.160 dmx 2 0\n0.300 dmx 1 255\n0.300 dmx 2 128\n0.400 dmx 1 0\n0.400 dmx 2 0\n"},
+       "0.000 dmx 1 255\n0.000 dmx 2 128\n0.160 dmx 1 0\n0.160 dmx 2 0\n"
+       "0.300 dmx 1 255\n0.300 dmx 2 128\n0.400 dmx 1 0\n0.400 dmx 2 0\n"},
       {"every third beat, whatever its kind",
        {flash({{7, 200}}, 50, 3)},
        {0, 100, 200, 300, 400, 500, 600},
