@@ -1,32 +1,44 @@
-// Live capture on a private sound server: how long a click takes from the
-// sink to the beat message, and how much CPU a live headless run costs.
+// `tactolo live` on a private sound server: how long a click takes from the
+// sink to the beat message, to the OSC beat and to the sACN frame of a
+// flash; how long the event loop's rounds (the ticks) take with the outputs
+// and without; and how much CPU the whole host costs.
 //
 //   tactolo_live_bench [--clicks N] [--player-buffer-ms MS] [--cpu-seconds S]
 //                      [--latency-only | --cpu-only]
 //
-// Latency: the plug-in runs in its library on the real clock as `tactolo
-// live` runs it (LiveHost), listening to the null sink's monitor. A player
-// writes a faint hiss into the sink in 64-frame pieces through a playback
-// stream of MS ms target length (5 by default) and, every 500 ms plus a
-// random 0..19 ms (so that the clicks fall on every phase of the 20 ms
-// tick), a 5 ms click. For each click it reports the time from the write of
-// its first piece to the beat message, and splits it: at the moment the
-// sink plays the click (the write time plus the stream's latency as the
-// server reports it), and at the moment the click reached a capture of the
-// monitor (a second capture, polled every millisecond). Up to "in the
-// capture" is the server's buffering; after it comes the wait for the next
-// tick and whatever the spectrum's taper adds.
+// Latency and rounds: the show runs in this process as `tactolo live` runs
+// it (Show on a RealClock, the plug-in in its library), listening to the
+// null sink's monitor with the simple sound-energy method. A player writes a
+// faint hiss into the sink in 64-frame pieces through a playback stream of
+// MS ms target length (5 by default) and, every 500 ms plus a random 0..19
+// ms (so that the clicks fall on every phase of the 20 ms tick), a 5 ms
+// click. For each click it reports the time from the write of its first
+// piece to the beat message, to /tactolo/beat received on a loopback UDP
+// socket, and to the first sACN packet of universe 1 with channel 1 at 255
+// (a flash 1=255/100) received on another; and splits the first: at the
+// moment the sink plays the click (the write time plus the stream's latency
+// as the server reports it), and at the moment the click reached a capture
+// of the monitor (a second capture, polled every millisecond). Twice: with
+// the outputs (sACN unicast on four universes, OSC, Link, the flash) and
+// with none; each time with the duration of every round of the event loop
+// (the due events, the beats handed on, the universes flushed).
 //
 // CPU: `tactolo live` runs as a child process for S seconds (30 by default)
 // while a click track plays; its user and system time over its wall time.
-// Twice: on a server that hands audio over in POSIX shared memory (the test
+// On a server that hands audio over in POSIX shared memory (the test
 // server), where libpulse maps the server's memory anew for every block it
-// receives, and on one with memfd segments, as desktop servers run.
+// receives, and on ones with memfd segments, as desktop servers run; behind
+// a player with a 200 ms and one with a 10 ms buffer; without DMX output,
+// and with sACN on four universes, OSC and Link.
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <pulse/error.h>
 #include <pulse/simple.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,6 +48,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <random>
@@ -45,9 +58,11 @@
 
 #include "audio/pulse_capture.h"
 #include "audio/pulse_server.h"
-#include "live.h"
-#include "live_host.h"
+#include "host/beat_actions.h"
+#include "host/sacn_packet.h"
+#include "host/show.h"
 #include "platform/dialogs.h"
+#include "platform/headless_host.h"
 
 extern char** environ;
 
@@ -91,7 +106,8 @@ class ClickWriter {
     const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(kRate), 2};
     pa_buffer_attr buffer;
     buffer.maxlength = static_cast<uint32_t>(-1);
-    buffer.tlength = static_cast<uint32_t>(pa_usec_to_bytes(static_cast<pa_usec_t>(bufferMs) * 1000, &format));
+    buffer.tlength =
+        static_cast<uint32_t>(pa_usec_to_bytes(static_cast<pa_usec_t>(bufferMs) * 1000, &format));
     buffer.prebuf = static_cast<uint32_t>(-1);
     buffer.minreq = static_cast<uint32_t>(pa_usec_to_bytes(1000, &format));
     buffer.fragsize = static_cast<uint32_t>(-1);
@@ -225,18 +241,125 @@ const Clock::time_point* firstAfter(const std::vector<Clock::time_point>& times,
 }
 
 void printSpread(const char* what, const std::vector<double>& values) {
-  std::printf("  %-34s median %6.1f ms   p99 %6.1f ms   min %6.1f   max %6.1f   (n=%zu)\n", what,
+  std::printf("  %-36s median %6.2f ms   p99 %6.2f ms   min %6.2f   max %6.2f   (n=%zu)\n", what,
               percentile(values, 50), percentile(values, 99), percentile(values, 0), percentile(values, 100),
               values.size());
 }
 
-int benchLatency(const PulseServer& server, int clicks, int bufferMs) {
+/// A UDP socket on a free loopback port.
+int loopbackSocket(uint16_t& port) {
+  const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    throw std::runtime_error("no loopback socket");
+  }
+  port = ntohs(address.sin_port);
+  return fd;
+}
+
+/// What the show sends, as a receiver on this computer hears it: the times
+/// /tactolo/beat arrived, and the times universe 1's channel 1 went to 255.
+class OutputProbe {
+ public:
+  OutputProbe() : osc_(loopbackSocket(oscPort_)), sacn_(loopbackSocket(sacnPort_)) {
+    thread_ = std::thread([this] { receive(); });
+  }
+  ~OutputProbe() {
+    stop_ = true;
+    thread_.join();
+    ::close(osc_);
+    ::close(sacn_);
+  }
+  uint16_t oscPort() const { return oscPort_; }
+  uint16_t sacnPort() const { return sacnPort_; }
+  std::vector<Clock::time_point> beats() {
+    std::lock_guard lock(mutex_);
+    return beats_;
+  }
+  std::vector<Clock::time_point> flashes() {
+    std::lock_guard lock(mutex_);
+    return flashes_;
+  }
+
+ private:
+  void receive() {
+    pollfd fds[2] = {{osc_, POLLIN, 0}, {sacn_, POLLIN, 0}};
+    std::vector<uint8_t> packet(2048);
+    bool lit = false;
+    while (!stop_) {
+      if (::poll(fds, 2, 50) <= 0) continue;
+      const auto now = Clock::now();
+      if (fds[0].revents != 0) {
+        const auto got = ::recv(osc_, packet.data(), packet.size() - 1, 0);
+        packet[static_cast<std::size_t>(std::max<ssize_t>(got, 0))] = 0;
+        if (got > 0 && std::strcmp(reinterpret_cast<const char*>(packet.data()), "/tactolo/beat") == 0) {
+          std::lock_guard lock(mutex_);
+          beats_.push_back(now);
+        }
+      }
+      if (fds[1].revents != 0) {
+        const auto got = ::recv(sacn_, packet.data(), packet.size(), 0);
+        if (got <= 0) continue;
+        const auto decoded = tactolo::host::decodeSacnPacket({packet.data(), static_cast<std::size_t>(got)});
+        if (!decoded || decoded->universe != 1) continue;
+        const bool on = decoded->slots[0] == 255;
+        if (on && !lit) {
+          std::lock_guard lock(mutex_);
+          flashes_.push_back(now);
+        }
+        lit = on;
+      }
+    }
+  }
+
+  uint16_t oscPort_ = 0;
+  uint16_t sacnPort_ = 0;
+  int osc_;
+  int sacn_;
+  std::thread thread_;
+  std::atomic<bool> stop_{false};
+  std::mutex mutex_;
+  std::vector<Clock::time_point> beats_;
+  std::vector<Clock::time_point> flashes_;
+};
+
+int benchShow(const PulseServer& server, int clicks, int bufferMs, bool outputs) {
+  OutputProbe probeOut;
+  tactolo::host::ShowSetup setup;
+  setup.pluginPath = TACTOLO_PLUGIN_LIBRARY;
+  setup.title = "tactolo_live_bench";
+  if (outputs) {
+    setup.outputs.universes = 4;
+    setup.outputs.sacn.unicastTargets = {"127.0.0.1"};
+    setup.outputs.sacn.cid = tactolo::host::makeCid();
+    setup.sacn.port = probeOut.sacnPort();
+    setup.outputs.osc.sendTo = "127.0.0.1:" + std::to_string(probeOut.oscPort());
+    setup.outputs.link = true;
+    setup.actions = {tactolo::host::parseFlashOption("1=255/100")};
+  } else {
+    setup.outputs.dmx = tactolo::host::DmxOutputKind::None;
+  }
   tactolo::PulseCaptureLibrary capture(server.address());
   tactolo::HeadlessDialogs dialogs;
-  std::vector<tactolo::app::LiveBeat> beats;
-  tactolo::app::LiveHost host(TACTOLO_PLUGIN_LIBRARY, capture, dialogs,
-                              [&](const tactolo::app::LiveBeat& beat) { beats.push_back(beat); });
-  const auto device = tactolo::app::findEntry(host.entries("devicesBox"), "Monitor of");
+  tactolo::RealClock clock;
+  tactolo::MemorySettings settings;
+  tactolo::FixedProject project;
+  project.baseFilename = "";
+  tactolo::host::Show show(setup, settings, project, clock, capture, dialogs, [](const std::string& line) {
+    std::fprintf(stderr, "tactolo_live_bench: %s\n", line.c_str());
+  });
+  std::vector<tactolo::host::BeatEvent> beats;
+  show.setBeatSink([&](const tactolo::host::BeatEvent& beat) { beats.push_back(beat); });
+  tactolo::host::PluginHost& host = show.host();
+  host.loadWindow();
+  // As `tactolo live` starts: the project's settings (none: the defaults,
+  // beat output on), then the device and the method.
+  host.loadProjectData();
+  const auto device = tactolo::host::findEntry(host.entries("devicesBox"), "Monitor of");
   if (!device) throw std::runtime_error("no monitor in the device list");
   host.select("devicesBox", *device);
   host.select("methodBox", 1);
@@ -246,20 +369,37 @@ int benchLatency(const PulseServer& server, int clicks, int bufferMs) {
   ClickWriter writer(server, clicks, bufferMs, kClickPieceFrames);
   server.wakeSink("vsink");
   writer.start();
-  const auto limitMs = host.clock().nowMs() + 1000 * (3 + clicks);
-  host.run(limitMs, -1, [&] { return writer.done(); });
+  // The event loop of `tactolo live`, each round timed.
+  std::vector<double> rounds;
+  rounds.reserve(static_cast<std::size_t>(60 * (3 + clicks)));
+  const auto limitMs = clock.nowMs() + 1000 * (3 + clicks);
+  while (clock.nowMs() < limitMs && !writer.done()) {
+    const auto due = clock.nextDueMs();
+    if (due && *due <= clock.nowMs()) {
+      const auto begin = Clock::now();
+      clock.runDue();
+      show.afterRound();
+      rounds.push_back(ms(Clock::now() - begin));
+      continue;
+    }
+    ::poll(nullptr, 0, due ? static_cast<int>(*due - clock.nowMs()) : 10);
+  }
   host.stop();
+  show.endPlugin(false);
+  show.closeOutputs();
 
   const auto written = writer.written();
   const auto arrivals = probe.arrivals();
-  std::vector<double> total, playback, played, captured, detection;
+  const auto oscBeats = probeOut.beats();
+  const auto flashes = probeOut.flashes();
+  std::vector<double> total, osc, sacn, playback, played, captured, detection;
   int missed = 0, firstTick = 0;
+  const auto within = std::chrono::milliseconds(200);
   for (const auto& click : written) {
     const auto w = click.written;
-    const auto beat = std::find_if(beats.begin(), beats.end(), [&](const auto& b) {
-      return b.sentAt >= w && b.sentAt < w + std::chrono::milliseconds(200);
-    });
-    const auto* arrival = firstAfter(arrivals, w, std::chrono::milliseconds(200));
+    const auto beat = std::find_if(beats.begin(), beats.end(),
+                                   [&](const auto& b) { return b.sentAt >= w && b.sentAt < w + within; });
+    const auto* arrival = firstAfter(arrivals, w, within);
     if (beat == beats.end()) {
       ++missed;
       continue;
@@ -267,25 +407,33 @@ int benchLatency(const PulseServer& server, int clicks, int bufferMs) {
     total.push_back(ms(beat->sentAt - w));
     playback.push_back(ms(click.played - w));
     played.push_back(ms(beat->sentAt - click.played));
+    if (const auto* heard = firstAfter(oscBeats, w, within)) osc.push_back(ms(*heard - w));
+    if (const auto* lit = firstAfter(flashes, w, within)) sacn.push_back(ms(*lit - w));
     if (arrival != nullptr) {
       captured.push_back(ms(*arrival - click.played));
       detection.push_back(ms(beat->sentAt - *arrival));
       if (beat->sentAt - *arrival <= std::chrono::milliseconds(20)) ++firstTick;
     }
   }
-  std::printf(
-      "latency: %zu clicks written through a %d ms playback buffer, %zu beats, %d clicks without a beat\n",
-      written.size(), bufferMs, beats.size(), missed);
+  std::printf("%s: %zu clicks written through a %d ms playback buffer, %zu beats, %d clicks without a beat\n",
+              outputs ? "with sACN on 4 universes, OSC, Link and a flash" : "without outputs", written.size(),
+              bufferMs, beats.size(), missed);
   printSpread("write -> beat message", total);
+  if (outputs) {
+    printSpread("write -> OSC /tactolo/beat received", osc);
+    printSpread("write -> sACN flash received", sacn);
+  }
   printSpread("write -> played by the sink", playback);
   printSpread("played -> beat message", played);
   printSpread("played -> in the capture", captured);
   printSpread("in the capture -> beat message", detection);
   std::printf("  beats on the first tick after the click arrived: %d of %zu\n", firstTick, detection.size());
-  return missed > 0 || total.size() < 50 ? 1 : 0;
+  printSpread("round of the event loop", rounds);
+  const bool complete = !outputs || (osc.size() == total.size() && sacn.size() == total.size());
+  return missed > 0 || total.size() < 50 || !complete ? 1 : 0;
 }
 
-int benchCpu(const PulseServer& server, int seconds, int playerBufferMs, const char* kind) {
+int benchCpu(const PulseServer& server, int seconds, int playerBufferMs, const char* kind, bool outputs) {
   // Clicks, as many as it takes, written as a player writes: a quarter of
   // its buffer whenever that much is free.
   const auto pieceFrames =
@@ -293,12 +441,32 @@ int benchCpu(const PulseServer& server, int seconds, int playerBufferMs, const c
   ClickWriter player(server, 1 << 20, playerBufferMs, pieceFrames);
   player.start();
 
-  std::vector<std::string> args{TACTOLO_BINARY, "live",       "--device",
-                                "Monitor of",   "--duration", std::to_string(seconds)};
+  // The project and the device store go to a folder of the run's own.
+  const std::string folder =
+      (std::filesystem::temp_directory_path() / ("tactolo-live-bench-" + std::to_string(::getpid())))
+          .string();
+  std::vector<std::string> args{TACTOLO_BINARY, "live",
+                                "--device",     "Monitor of",
+                                "--duration",   std::to_string(seconds),
+                                "--project",    folder + "/bench.json"};
+  OutputProbe receiver;
+  if (outputs) {
+    for (const std::string arg :
+         {"--universes", "4", "--sacn-to", "127.0.0.1", "--flash", "1=255/100", "--link", "--osc-to"}) {
+      args.push_back(arg);
+    }
+    args.push_back("127.0.0.1:" + std::to_string(receiver.oscPort()));
+  } else {
+    args.insert(args.end(), {"--dmx", "none"});
+  }
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
-  auto environment = server.clientEnvironment();
+  std::vector<std::string> environment;
+  for (const std::string& entry : server.clientEnvironment()) {
+    if (entry.rfind("XDG_", 0) != 0) environment.push_back(entry);
+  }
+  environment.push_back("XDG_CONFIG_HOME=" + folder);
   std::vector<char*> envp;
   for (auto& e : environment) envp.push_back(e.data());
   envp.push_back(nullptr);
@@ -323,14 +491,14 @@ int benchCpu(const PulseServer& server, int seconds, int playerBufferMs, const c
   const double wallS = std::chrono::duration<double>(Clock::now() - begin).count();
   const double cpuS = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                       static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  std::filesystem::remove_all(folder);
   std::printf(
-      "cpu (%s, player buffer %d ms): tactolo live for %d s: %.3f s CPU (user %.3f, system %.3f) over %.2f s "
-      "wall = %.2f %% of "
-      "one core; exit status %d\n",
-      kind, playerBufferMs, seconds, cpuS,
+      "cpu (%s, player buffer %d ms, %s): tactolo live for %d s: %.3f s CPU (user %.3f, system %.3f) over "
+      "%.2f s wall = %.2f %% of one core; %zu OSC beats received; exit status %d\n",
+      kind, playerBufferMs, outputs ? "sACN on 4 universes, OSC, Link" : "no DMX output", seconds, cpuS,
       static_cast<double>(usage.ru_utime.tv_sec) + usage.ru_utime.tv_usec / 1e6,
       static_cast<double>(usage.ru_stime.tv_sec) + usage.ru_stime.tv_usec / 1e6, wallS, 100.0 * cpuS / wallS,
-      WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+      receiver.beats().size(), WIFEXITED(status) ? WEXITSTATUS(status) : -1);
   return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
 }
 
@@ -369,14 +537,19 @@ int main(int argc, char** argv) {
       return server;
     };
     int status = 0;
-    if (latency) status |= benchLatency(*startServer(false), clicks, bufferMs);
+    if (latency) {
+      status |= benchShow(*startServer(false), clicks, bufferMs, true);
+      status |= benchShow(*startServer(false), clicks, bufferMs, false);
+    }
     if (cpu) {
       // A music player's buffer, on both kinds of server; then a player that
       // asks for a small buffer (a game, a browser), which makes the sink and
-      // its monitor deliver small blocks, each of which wakes the capture.
-      status |= benchCpu(*startServer(false), seconds, 200, "shared memory");
-      status |= benchCpu(*startServer(true), seconds, 200, "memfd");
-      status |= benchCpu(*startServer(true), seconds, 10, "memfd");
+      // its monitor deliver small blocks, each of which wakes the capture;
+      // then the outputs on.
+      status |= benchCpu(*startServer(false), seconds, 200, "shared memory", false);
+      status |= benchCpu(*startServer(true), seconds, 200, "memfd", false);
+      status |= benchCpu(*startServer(true), seconds, 10, "memfd", false);
+      status |= benchCpu(*startServer(true), seconds, 200, "memfd", true);
     }
     return status;
   } catch (const std::exception& e) {

@@ -15,10 +15,10 @@
 #include <system_error>
 
 #include "audio/file_playback.h"
+#include "host/plugin_host.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/headless_host.h"
-#include "plugin_library.h"
 #include "project_folder.h"
 #include "text_escape.h"
 
@@ -44,31 +44,13 @@ std::string seconds(double s) {
 /// Puts the VU layout `file` into the project's folder, the only file there,
 /// so that the window lists and loads it when it loads. The file is read
 /// with the plug-in's own reader first: one it refuses ends the analysis.
-void provideVuLayout(PluginLibrary& library, const std::string& file, const std::filesystem::path& folder) {
+void provideVuLayout(host::PluginLibrary& library, const std::string& file,
+                     const std::filesystem::path& folder) {
   const auto checked = library.checkVuConfig(file);
   if (!checked.ok) throw std::runtime_error("cannot use the VU layout " + file + ": " + checked.error);
   std::error_code error;
   std::filesystem::copy_file(file, folder / "layout.vuconf", error);
   if (error) throw std::runtime_error("cannot use the VU layout " + file + ": " + error.message());
-}
-
-/// The indicator's colours (red in the low byte) while beat output is on:
-/// green for a detected beat, red for a generated one, blue for a manual one.
-constexpr int64_t kDetectedColor = 0x00E600;
-constexpr int64_t kGeneratedColor = 0x0000E6;
-constexpr int64_t kManualColor = 0xFA6464;
-
-BeatKind kindShown(int64_t color) {
-  switch (color) {
-    case kDetectedColor:
-      return BeatKind::Detected;
-    case kGeneratedColor:
-      return BeatKind::Generated;
-    case kManualColor:
-      return BeatKind::Manual;
-    default:
-      throw std::runtime_error("the plug-in sent a beat message without showing a beat");
-  }
 }
 
 /// Sets the controls the options name, as a user would: each panel's
@@ -134,119 +116,105 @@ AnalyzeSummary analyze(const AnalyzeOptions& options, AnalysisSink& sink,
   }
   capture.RecordFree();
   HeadlessDialogs dialogs;
-  auto helper = std::make_shared<HeadlessHelper>(clock);
+  // The helper keeps the settings in memory and records the DMX writes with
+  // their times; the host hands on the beat messages.
+  HeadlessHelper helper(clock);
   // The plug-in lists VU layouts in its project's folder: a private one,
   // empty unless a layout is given.
   ProjectFolder project;
-  helper->project.projectName = "analysis";
-  helper->project.baseFilename = (project.path() / "analysis").string();
+  helper.project.projectName = "analysis";
+  helper.project.baseFilename = (project.path() / "analysis").string();
 
-  // The plug-in runs in its library as under any host. The objects it hands
-  // out go (end of the block) before the library closes, and the platform
-  // services only after it.
-  PluginLibrary library(defaultPluginPath());
-  if (options.vuFile) provideVuLayout(library, *options.vuFile, project.path());
+  // The plug-in runs in its library as under any host, and ends before the
+  // platform services go.
   AnalyzeSummary summary;
-  {
-    auto plugin = library.create(PlatformServices{&clock, &capture, &dialogs});
-    auto automation = library.automation();
-    std::string title = "tactolo analyze";
-    std::string file = options.source;
-    require(plugin->Init(title, file, helper));
-    auto window = require(plugin->ModuleInfo())->toolWindow;
-    require(window->loadWindow());
-    require(window->showWindow());
+  host::PluginHost host(host::defaultPluginPath(), "tactolo analyze", clock, capture, dialogs,
+                        {helper.settings, helper.stream, helper.project});
+  if (options.vuFile) provideVuLayout(host.library(), *options.vuFile, project.path());
+  host.loadWindow();
+  IPluginAutomation& automation = host.automation();
 
-    // The controls are set as a user sets them.
-    setControls(*automation, options);
-    // The window loaded the layout as the first of its list; the switch
-    // turns VU output on.
-    if (options.vuFile) {
-      require(automation->check(kMain, {"SendVuCheck"}, 1));
-      if (require(automation->state("SendVu")).value.integer == 0) {
-        throw std::runtime_error("cannot use the VU layout " + *options.vuFile + ": it did not load");
-      }
+  // The controls are set as a user sets them.
+  setControls(automation, options);
+  // The window loaded the layout as the first of its list; the switch
+  // turns VU output on.
+  if (options.vuFile) {
+    require(automation.check(kMain, {"SendVuCheck"}, 1));
+    if (require(automation.state("SendVu")).value.integer == 0) {
+      throw std::runtime_error("cannot use the VU layout " + *options.vuFile + ": it did not load");
     }
-    if (options.vuGain) require(automation->slide(kMain, {"VUslider"}, *options.vuGain));
-
-    require(automation->click(kMain, {"startButton"}));
-    if (require(automation->state("Recording")).value.integer == 0) {
-      std::string why =
-          dialogs.records().empty() ? "the capture did not start" : dialogs.records().back().text;
-      for (auto& c : why) {
-        if (c == '\r' || c == '\n') c = ' ';
-      }
-      throw std::runtime_error("cannot analyse " + options.source + ": " + why);
-    }
-
-    // What the host recorded since the last look goes to the sink and is
-    // forgotten, so that memory stays the same however long the audio.
-    auto& sent = helper->messages.sent;
-    auto& writes = helper->stream.events;
-    const auto handOver = [&] {
-      std::string bpm;
-      BeatKind kind = BeatKind::Detected;
-      if (!sent.empty()) {
-        // Each beat message is read with the indicator and the tempo its
-        // own event left: time moves from one event to the next.
-        bpm = require(automation->controlProperty(kMain, {"bpmLabel"}, "caption", {})).text;
-        kind = kindShown(require(automation->controlProperty(kMain, {"beatShape"}, "backcolor", {})).integer);
-      }
-      std::size_t write = 0;
-      const auto writesBefore = [&](TimeMs limitMs) {
-        for (; write < writes.size() && writes[write].atMs < limitMs; ++write) {
-          const auto& event = writes[write];
-          if (options.dmx && !event.userInteraction)
-            sink.dmx({static_cast<double>(event.atMs) / 1000.0, event.channel, event.value});
-        }
-      };
-      for (const auto& message : sent) {
-        writesBefore(message.atMs);
-        sink.beat({static_cast<double>(message.atMs) / 1000.0, bpm, kind});
-      }
-      writesBefore(std::numeric_limits<TimeMs>::max());
-      sent.clear();
-      writes.clear();
-    };
-
-    bool keepPending = options.keepAtMs.has_value();
-    const TimeMs keepAtMs = options.keepAtMs.value_or(0);
-    // Until the audio has played to where its decoder ended, whatever length
-    // a header announced, or until the run is asked to stop. Time moves from
-    // one event of the plug-in's timers to the next.
-    bool stopped = false;
-    while (capture.playing()) {
-      if (stopRequested()) {
-        stopped = true;
-        break;
-      }
-      const TimeMs now = clock.nowMs();
-      TimeMs next = now + 20;
-      if (const auto due = clock.nextDueMs()) next = std::min(next, std::max(*due, now + 1));
-      if (keepPending) next = std::min(next, std::max(keepAtMs, now + 1));
-      clock.advanceTo(next);
-      if (keepPending && clock.nowMs() >= keepAtMs) {
-        if (auto warning = pressKeep(*automation, keepAtMs)) summary.errors.push_back(std::move(*warning));
-        keepPending = false;
-      }
-      handOver();
-    }
-    if (keepPending && !stopped) {
-      summary.errors.push_back("warning: keep at " + seconds(static_cast<double>(keepAtMs) / 1000.0) +
-                               " s was never pressed: the audio ended before");
-    }
-    // The audio decoded; of a run that was stopped, the audio played so far.
-    int64_t durationMs = capture.decodedMs().value_or(0);
-    if (stopped) durationMs = std::min(durationMs, capture.playedMs().value_or(0));
-    summary.durationSeconds = static_cast<double>(durationMs) / 1000.0;
-    // A file that broke off is analysed as far as it decoded.
-    if (!capture.loadError().empty()) summary.errors.push_back("warning: " + capture.loadError());
-    require(automation->click(kMain, {"startButton"}));
-    handOver();
-    for (auto& e : require(automation->takeEventErrors())) summary.errors.push_back(std::move(e));
   }
-  const HostStatus ended = library.shutdown();
-  if (!ended.ok) summary.errors.push_back(ended.error);
+  if (options.vuGain) require(automation.slide(kMain, {"VUslider"}, *options.vuGain));
+
+  require(automation.click(kMain, {"startButton"}));
+  if (require(automation.state("Recording")).value.integer == 0) {
+    std::string why = dialogs.records().empty() ? "the capture did not start" : dialogs.records().back().text;
+    for (auto& c : why) {
+      if (c == '\r' || c == '\n') c = ' ';
+    }
+    throw std::runtime_error("cannot analyse " + options.source + ": " + why);
+  }
+
+  // What the host recorded goes to the sink and is forgotten, so that
+  // memory stays the same however long the audio: each beat with the DMX
+  // writes before it, as soon as its event has run.
+  auto& writes = helper.stream.events;
+  std::size_t written = 0;
+  const auto writesBefore = [&](TimeMs limitMs) {
+    for (; written < writes.size() && writes[written].atMs < limitMs; ++written) {
+      const auto& event = writes[written];
+      if (options.dmx && !event.userInteraction)
+        sink.dmx({static_cast<double>(event.atMs) / 1000.0, event.channel, event.value});
+    }
+  };
+  const auto writesDone = [&] {
+    writesBefore(std::numeric_limits<TimeMs>::max());
+    writes.clear();
+    written = 0;
+  };
+  host.setBeatSink([&](const host::BeatEvent& beat) {
+    writesBefore(beat.clockMs);
+    sink.beat({static_cast<double>(beat.clockMs) / 1000.0, beat.bpm, beat.kind});
+  });
+
+  bool keepPending = options.keepAtMs.has_value();
+  const TimeMs keepAtMs = options.keepAtMs.value_or(0);
+  // Until the audio has played to where its decoder ended, whatever length
+  // a header announced, or until the run is asked to stop. Time moves from
+  // one event of the plug-in's timers to the next.
+  bool stopped = false;
+  while (capture.playing()) {
+    if (stopRequested()) {
+      stopped = true;
+      break;
+    }
+    const TimeMs now = clock.nowMs();
+    TimeMs next = now + 20;
+    if (const auto due = clock.nextDueMs()) next = std::min(next, std::max(*due, now + 1));
+    if (keepPending) next = std::min(next, std::max(keepAtMs, now + 1));
+    clock.advanceTo(next);
+    if (keepPending && clock.nowMs() >= keepAtMs) {
+      if (auto warning = pressKeep(automation, keepAtMs)) summary.errors.push_back(std::move(*warning));
+      host.deliverBeats();
+      keepPending = false;
+    }
+    writesDone();
+  }
+  if (keepPending && !stopped) {
+    summary.errors.push_back("warning: keep at " + seconds(static_cast<double>(keepAtMs) / 1000.0) +
+                             " s was never pressed: the audio ended before");
+  }
+  // The audio decoded; of a run that was stopped, the audio played so far.
+  int64_t durationMs = capture.decodedMs().value_or(0);
+  if (stopped) durationMs = std::min(durationMs, capture.playedMs().value_or(0));
+  summary.durationSeconds = static_cast<double>(durationMs) / 1000.0;
+  // A file that broke off is analysed as far as it decoded.
+  if (!capture.loadError().empty()) summary.errors.push_back("warning: " + capture.loadError());
+  require(automation.click(kMain, {"startButton"}));
+  host.deliverBeats();
+  writesDone();
+  for (auto& e : host.takeEventErrors()) summary.errors.push_back(std::move(e));
+  if (const std::string ended = host.shutdown(); !ended.empty()) summary.errors.push_back(ended);
   sink.end(summary.durationSeconds);
   return summary;
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "host/beat_event.h"
+
 namespace tactolo::app {
 
 /// The controls an analysis sets, each as a user sets it; a control not
@@ -36,7 +38,7 @@ struct AnalyzeOptions {
 };
 
 /// What kind of beat a message was, as the indicator showed it.
-enum class BeatKind { Detected, Generated, Manual };
+using host::BeatKind;
 const char* beatKindName(BeatKind kind);
 
 struct AnalyzedBeat {

@@ -13,21 +13,36 @@
 
 #include "audio/pulse_capture.h"
 #include "cli_values.h"
-#include "live_host.h"
+#include "host/beat_actions.h"
+#include "host/dmx_monitor.h"
+#include "host/json_fields.h"
+#include "host/poll_loop.h"
+#include "host/project_settings.h"
+#include "host/show.h"
+#include "host/stored_file.h"
+#include "live_status.h"
 #include "platform/dialogs.h"
+#include "platform/headless_host.h"
+#include "platform/timers.h"
 #include "text_escape.h"
 
 namespace tactolo::app {
 
 namespace {
 
+constexpr int kOutputFailed = 1;
 constexpr int kBadOption = 2;
+constexpr const char* kMain = "TactoloMain";
+/// How often the status is read: the status line's redraws, the changes
+/// printed elsewhere, the plug-in's event errors.
+constexpr int32_t kStatusPeriodMs = 100;
 
 /// Message boxes go to standard error, one line each; every dialog gets the
 /// answer a user gives who only wants it gone (the first button, cancel).
 class StderrDialogs final : public DialogService {
  public:
-  explicit StderrDialogs(std::ostream& err) : err_(err) {}
+  using Say = std::function<void(const std::string&)>;
+  explicit StderrDialogs(Say say) : say_(std::move(say)) {}
 
   DialogAnswer messageBox(const std::string& text, const std::string& /*title*/, MessageIcon /*icon*/,
                           MessageButtons buttons) override {
@@ -40,7 +55,7 @@ class StderrDialogs final : public DialogService {
       if (end > begin) line += (line.empty() ? "" : ": ") + text.substr(begin, end - begin);
       begin = end + 1;
     }
-    err_ << "tactolo: " << escapeLine(line) << std::endl;
+    say_(line);
     return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel ? DialogAnswer::Yes
                                                                                       : DialogAnswer::Ok;
   }
@@ -50,7 +65,7 @@ class StderrDialogs final : public DialogService {
   void modalWait(const std::function<bool()>& /*shown*/) override {}
 
  private:
-  std::ostream& err_;
+  Say say_;
 };
 
 std::string seconds(TimeMs ms) {
@@ -59,22 +74,11 @@ std::string seconds(TimeMs ms) {
   return text;
 }
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool containsIgnoringCase(std::string_view text, std::string_view part) {
-  if (part.size() > text.size()) return false;
-  for (std::size_t at = 0; at + part.size() <= text.size(); ++at) {
-    std::size_t i = 0;
-    while (i < part.size() && lowerAscii(text[at + i]) == lowerAscii(part[i])) ++i;
-    if (i == part.size()) return true;
-  }
-  return false;
-}
-
 /// SIGINT, SIGTERM and SIGHUP (the terminal closed), blocked in every
-/// thread from now on (libpulse's thread starts later and inherits the
-/// mask) and readable from a file descriptor, so that the event loop wakes
-/// on them and ends cleanly. SIGHUP stays ignored when it was (nohup).
+/// thread from now on (the threads of libpulse, the outputs and Link start
+/// later and inherit the mask) and readable from a file descriptor, so that
+/// the event loop wakes on them and ends cleanly. SIGHUP stays ignored when
+/// it was (nohup).
 class EndSignals {
  public:
   EndSignals() {
@@ -92,6 +96,37 @@ class EndSignals {
   EndSignals& operator=(const EndSignals&) = delete;
 
   int fd() const { return fd_; }
+  /// The signal that arrived; 0 when none waits.
+  int take() {
+    signalfd_siginfo info{};
+    return ::read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)
+               ? static_cast<int>(info.ssi_signo)
+               : 0;
+  }
+
+  /// From now on (the exit under way), a further signal ends the process at
+  /// once, as it would without a handler, except while a file is being
+  /// written (hold()): then it ends it right after.
+  void endAtOnce() {
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+      if (sigismember(&set_, signal) == 1) ::sigaction(signal, &fallback, nullptr);
+    }
+    pthread_sigmask(SIG_UNBLOCK, &set_, nullptr);
+  }
+  /// While a Hold lives, a signal waits: nothing is left written in half.
+  class Hold {
+   public:
+    explicit Hold(const sigset_t& set) : set_(set) { pthread_sigmask(SIG_BLOCK, &set_, nullptr); }
+    ~Hold() { pthread_sigmask(SIG_UNBLOCK, &set_, nullptr); }
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+
+   private:
+    const sigset_t& set_;
+  };
+  Hold hold() const { return Hold(set_); }
 
  private:
   sigset_t set_;
@@ -100,9 +135,9 @@ class EndSignals {
 
 /// Picks the entry of `list` that `wanted` names (see findEntry); a bad
 /// option when there is none.
-void choose(LiveHost& host, const std::string& list, const std::string& option, const std::string& what,
-            const std::string& wanted) {
-  const auto position = findEntry(host.entries(list), wanted);
+void choose(host::PluginHost& host, const std::string& list, const std::string& option,
+            const std::string& what, const std::string& wanted) {
+  const auto position = host::findEntry(host.entries(list), wanted);
   if (!position) {
     throw OptionValueError(option + ": no " + what + " '" + wanted +
                            "' (tactolo live --list-devices lists the devices)");
@@ -110,72 +145,180 @@ void choose(LiveHost& host, const std::string& list, const std::string& option, 
   if (*position != host.selected(list)) host.select(list, *position);
 }
 
-/// The text of the selected entry of `list`, or "(none)".
-std::string selectedText(LiveHost& host, const std::string& list) {
-  const int32_t position = host.selected(list);
-  const auto names = host.entries(list);
-  return position >= 0 && static_cast<std::size_t>(position) < names.size()
-             ? "\"" + escapeLine(names[static_cast<std::size_t>(position)]) + "\""
-             : "(none)";
+/// The text of the selected entry of `list`, quoted, or "(none)".
+std::string selectedText(host::PluginHost& host, const std::string& list) {
+  const auto text = host.selectedText(list);
+  return text ? "\"" + escapeLine(*text) + "\"" : "(none)";
+}
+
+/// "HOST:PORT" or "[IPV6]:PORT" with a port in 1..65535.
+bool isHostPort(const std::string& text) {
+  const std::size_t colon = text.rfind(':');
+  if (colon == std::string::npos || colon == 0) return false;
+  const std::string port = text.substr(colon + 1);
+  if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos)
+    return false;
+  const int number = std::stoi(port);
+  const std::string hostPart = text.substr(0, colon);
+  const bool bracketed = hostPart.front() == '[' && hostPart.back() == ']' && hostPart.size() > 2;
+  return number >= 1 && number <= 65535 && (bracketed || hostPart.find(':') == std::string::npos);
+}
+
+/// The project's outputs and actions with what the options set.
+void applyOptions(const LiveOptions& o, host::OutputSettings& out, std::vector<host::BeatAction>& actions) {
+  if (o.dmx) out.dmx = *o.dmx;
+  if (o.universes) out.universes = *o.universes;
+  if (o.sacnTo) out.sacn.unicastTargets = *o.sacnTo;
+  if (o.sacnUniverse) out.sacn.firstUniverse = *o.sacnUniverse;
+  if (o.sacnPriority) out.sacn.priority = *o.sacnPriority;
+  if (o.sacnName) out.sacn.sourceName = *o.sacnName;
+  if (o.olaUniverse) out.ola.firstUniverse = *o.olaUniverse;
+  if (o.oscTo) out.osc.sendTo = *o.oscTo;
+  if (o.oscPort) out.osc.listenPort = *o.oscPort;
+  if (o.link) out.link = true;
+  if (o.flash) actions = {*o.flash};
+}
+
+/// The plug-in's settings that the options set: these keys get back their
+/// project values at the save, unless the options are to be kept.
+struct SetKeys {
+  std::vector<std::string> general;
+  std::vector<std::string> device;
+};
+SetKeys keysSetBy(const LiveOptions& o) {
+  SetKeys keys;
+  const std::string main = kMain;
+  if (o.device) {
+    for (const char* suffix : {"_DeviceIndex", "_DeviceName"}) keys.device.push_back(main + suffix);
+  }
+  if (o.device || o.input) {
+    for (const char* suffix : {"_InputIndex", "_InputName"}) keys.device.push_back(main + suffix);
+  }
+  if (o.method) keys.general.push_back(main + "_AlgorithmIndex");
+  if (o.gain) keys.general.push_back(main + "_GainValue");
+  return keys;
+}
+
+void restoreKeys(const std::vector<std::string>& keys, const std::map<std::string, std::string>& opened,
+                 std::map<std::string, std::string>& now) {
+  for (const std::string& key : keys) {
+    const auto was = opened.find(key);
+    if (was == opened.end()) {
+      now.erase(key);
+    } else {
+      now[key] = was->second;
+    }
+  }
+}
+
+/// An event error that repeats what the host said already: the DMX stream
+/// warns once per channel it refuses, and the plug-in reports the refusal
+/// on every pass.
+bool repeatsDmxWarning(const std::string& error) {
+  return error.rfind("Host call MyStream.SetChannel failed: ", 0) == 0 ||
+         error.rfind("Host call MyStream.UserInteraction failed: ", 0) == 0;
 }
 
 }  // namespace
 
-std::optional<int32_t> findEntry(const std::vector<std::string>& entries, std::string_view wanted) {
-  const bool digits = !wanted.empty() && wanted.find_first_not_of("0123456789") == std::string_view::npos;
-  if (digits) {
-    if (wanted.size() > 9) return std::nullopt;
-    const auto position = std::stoul(std::string(wanted));
-    if (position >= entries.size()) return std::nullopt;
-    return static_cast<int32_t>(position);
-  }
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (entries[i] == wanted) return static_cast<int32_t>(i);
-  }
-  std::optional<int32_t> found;
-  for (std::size_t i = 0; i < entries.size() && !wanted.empty(); ++i) {
-    if (!containsIgnoringCase(entries[i], wanted)) continue;
-    if (found) return std::nullopt;
-    found = static_cast<int32_t>(i);
-  }
-  return found;
-}
-
 LiveCommand::LiveCommand(CLI::App& app)
     : command_(app.add_subcommand(
           "live",
-          "Listen to a source of the sound server and print each beat as it comes, until the "
-          "duration has passed or SIGINT, SIGTERM or SIGHUP")) {
+          "Listen to a source of the sound server with a project's settings; print each beat, drive DMX "
+          "(sACN or OLA), OSC and Link, until the duration has passed or SIGINT, SIGTERM or SIGHUP")) {
+  command_->add_option("--project", options_.project,
+                       "Project file (JSON); default: $XDG_DATA_HOME/tactolo/default.json");
   command_->add_option("--device", options_.device,
                        "Recording device: its position in the list (0 is the first) or its name");
   command_->add_option("--input", options_.input, "Input of the device: its position or its name");
-  command_->add_option("--method", method_,
-                       "Method list position 0..2 (default 0, standard weight, as the window opens)");
+  command_->add_option("--method", method_, "Method list position 0..2");
   command_->add_option("--gain", gain_, "Gain slider position 0..100");
   command_->add_option("--input-gain", inputGain_,
                        "Input gain in dB, 0..30, applied to the captured samples");
   command_->add_option("--duration", duration_, "Seconds to listen, 1..86400 (default: until a signal)");
   command_->add_flag("--list-devices", options_.listDevices, "Print the recording devices and end");
+  command_->add_option("--dmx", dmx_, "DMX output: sacn, ola or none");
+  command_->add_option("--universes", universes_, "DMX universes of the output, 1..64");
+  command_->add_option("--sacn-to", sacnTo_, "sACN receivers HOST[,HOST...] (default: multicast)");
+  command_->add_option("--sacn-universe", sacnUniverse_, "sACN universe of the first universe, 1..63999");
+  command_->add_option("--sacn-priority", sacnPriority_, "sACN priority, 0..200");
+  command_->add_option("--sacn-name", sacnName_, "sACN source name, at most 63 bytes");
+  command_->add_option("--ola-universe", olaUniverse_, "OLA universe of the first universe, 0..2147483647");
+  command_->add_flag("--dmx-monitor", options_.dmxMonitor, "Print each DMX channel that changes");
+  command_->add_option("--flash", flash_,
+                       "Flash CH[,CH...][=VALUE][/HOLD_MS] on every beat (instead of the project's actions)");
+  command_->add_option("--osc-to", oscTo_, "Send /tactolo/beat and /tactolo/bpm to HOST:PORT");
+  command_->add_option("--osc-port", oscPort_,
+                       "Receive /tactolo/command and /tactolo/options on this UDP port");
+  command_->add_flag("--link", options_.link, "Publish tempo and beats to the Ableton Link session");
+  command_->add_flag("--save-options", options_.saveOptions,
+                     "Keep these options in the project when it is saved");
 }
 
 bool LiveCommand::chosen() const { return static_cast<bool>(*command_); }
 
 void LiveCommand::takeValues() {
-  if (command_->count("--method") > 0)
-    options_.method = static_cast<int>(*parseOptionValue("--method", method_, 0, 2));
-  if (command_->count("--gain") > 0)
-    options_.gain = static_cast<int>(*parseOptionValue("--gain", gain_, 0, 100));
-  if (command_->count("--input-gain") > 0) {
-    options_.inputGainDb = static_cast<int>(*parseOptionValue("--input-gain", inputGain_, 0, 30));
+  const auto given = [this](const char* option) { return command_->count(option) > 0; };
+  const auto number = [&](const char* option, const std::string& text, long long min, long long max) {
+    return static_cast<int>(*parseOptionValue(option, text, min, max));
+  };
+  if (given("--method")) options_.method = number("--method", method_, 0, 2);
+  if (given("--gain")) options_.gain = number("--gain", gain_, 0, 100);
+  if (given("--input-gain")) options_.inputGainDb = number("--input-gain", inputGain_, 0, 30);
+  if (given("--duration")) options_.durationS = number("--duration", duration_, 1, 86400);
+  if (given("--dmx")) {
+    options_.dmx =
+        static_cast<host::DmxOutputKind>(parseOptionChoice("--dmx", dmx_, {"sacn", "ola", "none"}));
   }
-  if (command_->count("--duration") > 0) {
-    options_.durationS = static_cast<int>(*parseOptionValue("--duration", duration_, 1, 86400));
+  if (given("--universes")) options_.universes = number("--universes", universes_, 1, host::kMaxUniverses);
+  if (given("--sacn-to")) {
+    std::vector<std::string> targets;
+    std::size_t begin = 0;
+    for (;;) {
+      const std::size_t comma = std::min(sacnTo_.find(',', begin), sacnTo_.size());
+      targets.push_back(sacnTo_.substr(begin, comma - begin));
+      if (targets.back().empty() || targets.back().find_first_of(" \t") != std::string::npos) {
+        throw OptionValueError("--sacn-to: must be HOST[,HOST...], not '" + sacnTo_ + "'");
+      }
+      if (comma == sacnTo_.size()) break;
+      begin = comma + 1;
+    }
+    options_.sacnTo = std::move(targets);
   }
+  if (given("--sacn-universe")) options_.sacnUniverse = number("--sacn-universe", sacnUniverse_, 1, 63999);
+  if (given("--sacn-priority")) options_.sacnPriority = number("--sacn-priority", sacnPriority_, 0, 200);
+  if (given("--sacn-name")) {
+    if (sacnName_.size() > 63) {
+      throw OptionValueError("--sacn-name: at most 63 bytes, not " + std::to_string(sacnName_.size()));
+    }
+    options_.sacnName = sacnName_;
+  }
+  if (given("--ola-universe")) options_.olaUniverse = number("--ola-universe", olaUniverse_, 0, 2147483647);
+  if (given("--flash")) {
+    try {
+      options_.flash = host::parseFlashOption(flash_);
+    } catch (const std::invalid_argument& e) {
+      throw OptionValueError(e.what());
+    }
+  }
+  if (given("--osc-to")) {
+    if (!isHostPort(oscTo_))
+      throw OptionValueError("--osc-to: must be HOST:PORT (port 1..65535), not '" + oscTo_ + "'");
+    options_.oscTo = oscTo_;
+  }
+  if (given("--osc-port")) options_.oscPort = number("--osc-port", oscPort_, 0, 65535);
 }
 
 int LiveCommand::run(std::ostream& out, std::ostream& err) { return runLive(options_, out, err); }
 
 int runLive(const LiveOptions& options, std::ostream& out, std::ostream& err) {
+  LiveStatus status(out, ::isatty(STDOUT_FILENO) == 1);
+  // Every message is one line of standard error, below the status line.
+  const auto say = [&](const std::string& line) {
+    status.clear();
+    err << "tactolo: " << escapeLine(line) << std::endl;
+  };
+
   std::optional<EndSignals> signals;
   std::optional<PulseCaptureLibrary> capture;
   try {
@@ -183,71 +326,200 @@ int runLive(const LiveOptions& options, std::ostream& out, std::ostream& err) {
     capture.emplace();
     capture->setInputGainDb(options.inputGainDb);
   } catch (const std::exception& e) {
-    err << "tactolo: " << escapeLine(e.what()) << std::endl;
+    say(e.what());
     return kLiveCaptureFailed;
   }
-  StderrDialogs dialogs(err);
 
-  std::optional<LiveHost> host;
-  bool outputFailed = false;
+  // The project, read whole before anything runs; a listing of the devices
+  // needs none and changes none.
+  std::optional<host::OpenProject> project;
+  MemorySettings listingSettings;
+  FixedProject listingProject;
+  // No folder: the plug-in lists no layouts anywhere.
+  listingProject.baseFilename = "";
+  host::Project opened;
+  std::map<std::string, std::string> openedDevices;
+  host::ShowSetup setup;
+  setup.pluginPath = host::defaultPluginPath();
+  setup.title = "tactolo live";
   try {
-    host.emplace(defaultPluginPath(), *capture, dialogs, [&](const LiveBeat& beat) {
-      // Each line goes out as it ends; a reader that has gone ends the run.
-      out << seconds(beat.clockMs - host->startedMs()) << ' ' << beat.bpm << '\n';
-      if (!out) outputFailed = true;
-    });
+    if (!options.listDevices) {
+      project.emplace(
+          options.project ? host::ProjectPaths::forFile(*options.project) : host::ProjectPaths::userDefault(),
+          host::DeviceStore(host::DefaultDevicesPath()));
+      opened = project->project();
+      openedDevices = project->deviceValues();
+      setup.outputs = opened.outputs;
+      setup.actions = opened.actions;
+      applyOptions(options, setup.outputs, setup.actions);
+      // What the options made of the project must read back as a project.
+      host::Project effective = opened;
+      effective.outputs = setup.outputs;
+      effective.actions = setup.actions;
+      try {
+        static_cast<void>(host::FormatProject(effective));
+      } catch (const host::FieldError& e) {
+        throw OptionValueError(std::string("the options do not fit the project: ") + e.what());
+      }
+    } else {
+      setup.outputs.dmx = host::DmxOutputKind::None;
+    }
   } catch (const std::exception& e) {
-    err << "tactolo: " << escapeLine(e.what()) << std::endl;
+    say(e.what());
     return kBadOption;
   }
 
-  int status = 0;
+  StderrDialogs dialogs(say);
+  RealClock clock;
+  std::optional<host::Show> show;
   try {
-    if (options.listDevices) {
-      const auto devices = host->entries("devicesBox");
-      for (std::size_t i = 0; i < devices.size(); ++i) out << i << '\t' << escapeLine(devices[i]) << '\n';
-      if (devices.empty()) err << "tactolo: no recording device (is the sound server running?)" << std::endl;
-    } else {
-      if (options.device) choose(*host, "devicesBox", "--device", "recording device", *options.device);
-      if (options.input) choose(*host, "inputBox", "--input", "input", *options.input);
-      if (options.method != host->selected("methodBox")) host->select("methodBox", options.method);
-      if (options.gain) host->slide("gainSlider", *options.gain);
+    ISettings& settings = project ? project->settings() : static_cast<ISettings&>(listingSettings);
+    IProject& location = project ? project->location() : static_cast<IProject&>(listingProject);
+    show.emplace(setup, settings, location, clock, *capture, dialogs, say);
+    show->host().loadWindow();
+  } catch (const std::exception& e) {
+    say(e.what());
+    return kBadOption;
+  }
+  host::PluginHost& host = show->host();
 
-      if (!host->start()) {
-        // The plug-in has shown its message box ("Can't start recording").
-        err << "tactolo: the capture did not start: " << captureErrorMeaning(capture->ErrorGetCode())
-            << std::endl;
-        status = kLiveCaptureFailed;
-      } else {
-        err << "tactolo: listening to " << selectedText(*host, "devicesBox") << ", input "
-            << selectedText(*host, "inputBox") << ", until "
-            << (options.durationS ? std::to_string(*options.durationS) + " s have passed"
-                                  : "SIGINT, SIGTERM or SIGHUP")
-            << std::endl;
-        std::optional<TimeMs> deadline;
-        if (options.durationS) deadline = host->startedMs() + TimeMs{*options.durationS} * 1000;
-        const auto wake = host->run(deadline, signals->fd(), [&] { return outputFailed; });
-        if (wake == LiveHost::Wake::CaptureStopped) {
-          err << "tactolo: the capture stopped: the sound server or the recording device went away"
-              << std::endl;
-          status = kLiveCaptureFailed;
-        }
-        host->stop();
+  if (options.listDevices) {
+    int listed = 0;
+    try {
+      const auto devices = host.entries("devicesBox");
+      for (std::size_t i = 0; i < devices.size(); ++i) out << i << '\t' << escapeLine(devices[i]) << '\n';
+      if (devices.empty()) say("no recording device (is the sound server running?)");
+    } catch (const std::exception& e) {
+      say(e.what());
+      listed = kLiveCaptureFailed;
+    }
+    if (const std::string ended = host.shutdown(); !ended.empty()) say(ended);
+    return listed;
+  }
+
+  // The start: the project's settings, then what the options set, then the
+  // capture as "Tactolo On" starts it.
+  int result = 0;
+  bool outputFailed = false;
+  const std::string loadError = host.loadProjectData();
+  bool save = loadError.empty();
+  if (!save) say("the project's settings did not all load, so it is not saved at the end: " + loadError);
+
+  std::optional<host::DmxMonitor> monitor;
+  if (options.dmxMonitor) {
+    monitor.emplace(out, clock);
+    show->universes().setObserver([&](int32_t channel, uint8_t value) {
+      status.clear();
+      monitor->changed(channel, value);
+      if (!out) outputFailed = true;
+    });
+  }
+  show->setBeatSink([&](const host::BeatEvent& beat) {
+    // Each line goes out as it ends; a reader that has gone ends the run.
+    status.clear();
+    out << seconds(beat.clockMs - host.startedMs()) << ' ' << beat.bpm << '\n';
+    if (!out) outputFailed = true;
+  });
+  const auto sayEventErrors = [&] {
+    for (const auto& e : host.takeEventErrors()) {
+      if (!repeatsDmxWarning(e)) say(e);
+    }
+  };
+
+  try {
+    if (options.device) choose(host, "devicesBox", "--device", "recording device", *options.device);
+    if (options.input) choose(host, "inputBox", "--input", "input", *options.input);
+    if (options.method && *options.method != host.selected("methodBox"))
+      host.select("methodBox", *options.method);
+    if (options.gain) host.slide("gainSlider", *options.gain);
+
+    if (!host.start()) {
+      // The plug-in has shown its message box ("Can't start recording").
+      say("the capture did not start: " + captureErrorMeaning(capture->ErrorGetCode()));
+      result = kLiveCaptureFailed;
+    } else {
+      if (monitor) monitor->setOriginMs(host.startedMs());
+      say("listening to " + selectedText(host, "devicesBox") + ", input " + selectedText(host, "inputBox") +
+          ", until " +
+          (options.durationS ? std::to_string(*options.durationS) + " s have passed"
+                             : "SIGINT, SIGTERM or SIGHUP"));
+      if (const int port = show->oscListenPort(); port != 0) {
+        say("OSC commands on UDP port " + std::to_string(port));
+      }
+
+      host::PollLoop loop(clock);
+      int signal = 0;
+      // A capture that a command stopped (OSC "Tactolo Off") is no failure;
+      // one that stops by itself is.
+      bool expectCapture = true;
+      bool captureLost = false;
+      loop.watch(signals->fd(), [&] { signal = signals->take(); });
+      loop.watch(show->oscFd(), [&] {
+        show->receiveOsc();
+        expectCapture = host.capturing();
+      });
+      loop.watch(show->noticeFd(), [&] { show->takeNotices(); });
+      loop.setAfterRound([&] { show->afterRound(); });
+      PeriodicTimer statusTimer(clock, kStatusPeriodMs);
+      statusTimer.onTimer = [&](int32_t) {
+        sayEventErrors();
+        status.update(show->status(), static_cast<double>(clock.nowMs() - host.startedMs()) / 1000.0);
+        if (!out) outputFailed = true;
+      };
+      statusTimer.setEnabled(true);
+      std::optional<TimeMs> deadline;
+      if (options.durationS) deadline = host.startedMs() + TimeMs{*options.durationS} * 1000;
+      loop.run(deadline, [&] {
+        if (expectCapture && !host.capturing()) captureLost = true;
+        return signal != 0 || outputFailed || captureLost;
+      });
+      statusTimer.setEnabled(false);
+      status.clear();
+      if (captureLost) {
+        say("the capture stopped: the sound server or the recording device went away");
+        result = kLiveCaptureFailed;
       }
     }
-    for (const auto& e : host->takeEventErrors()) err << "tactolo: " << escapeLine(e) << std::endl;
+    sayEventErrors();
   } catch (const OptionValueError& e) {
-    err << "tactolo: " << escapeLine(e.what()) << std::endl;
-    status = kBadOption;
+    say(e.what());
+    result = kBadOption;
+    save = false;
   } catch (const std::exception& e) {
-    err << "tactolo: " << escapeLine(e.what()) << std::endl;
-    status = kLiveCaptureFailed;
+    say(e.what());
+    result = kLiveCaptureFailed;
   }
-  if (const std::string ended = host->shutdown(); !ended.empty()) {
-    err << "tactolo: " << escapeLine(ended) << std::endl;
-    if (status == 0) status = kLiveCaptureFailed;
+
+  // The exit: from here on a second signal ends the process at once.
+  signals->endAtOnce();
+  for (const std::string& failure : show->endPlugin(save)) {
+    say(failure);
+    if (failure.rfind("SaveProjectData: ", 0) == 0) save = false;
+    if (result == 0) result = kLiveCaptureFailed;
   }
-  return status;
+  if (save) {
+    // What the options set was for this run only.
+    if (!options.saveOptions) {
+      const SetKeys keys = keysSetBy(options);
+      restoreKeys(keys.general, opened.settings, project->project().settings);
+      restoreKeys(keys.device, openedDevices, project->deviceValues());
+      project->project().outputs = opened.outputs;
+      project->project().actions = opened.actions;
+    } else {
+      project->project().outputs = setup.outputs;
+      project->project().actions = setup.actions;
+    }
+    try {
+      const auto held = signals->hold();
+      project->save();
+    } catch (const std::exception& e) {
+      say(std::string("the project was not saved: ") + e.what());
+      if (result == 0) result = kOutputFailed;
+    }
+  }
+  show->closeOutputs();
+  if (outputFailed && result == 0) result = kOutputFailed;
+  return result;
 }
 
 }  // namespace tactolo::app

@@ -1,13 +1,16 @@
-// `tactolo live`: the plug-in listening to a source of the sound server on
-// the real clock, printing each beat message as it comes.
+// `tactolo live`: the show host. The plug-in listens to a source of the sound
+// server on the real clock with a project's settings; each beat is printed
+// and drives the beat actions, DMX goes out by sACN or OLA, beats and tempo by
+// OSC and Link.
 #pragma once
 
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
+
+#include "host/show_settings.h"
 
 namespace CLI {
 class App;
@@ -15,25 +18,38 @@ class App;
 
 namespace tactolo::app {
 
+/// What the command line asked for; every value is checked. An option not
+/// given leaves the project's value.
 struct LiveOptions {
-  std::optional<std::string> device;  // list position (digits) or name
-  std::optional<std::string> input;   // likewise, of the device's inputs
-  int method = 0;                     // position in the method list, as the window opens
-  std::optional<int> gain;            // gain slider 0..100; untouched when not given
-  int inputGainDb = 0;                // the back-end's input gain, 0..30 dB
-  std::optional<int> durationS;       // until SIGINT or SIGTERM when not given
+  std::optional<std::string> project;  // the project file; the user's default when not given
+  std::optional<std::string> device;   // list position (digits) or name
+  std::optional<std::string> input;    // likewise, of the device's inputs
+  std::optional<int> method;           // position in the method list
+  std::optional<int> gain;             // gain slider 0..100
+  int inputGainDb = 0;                 // the back-end's input gain, 0..30 dB
+  std::optional<int> durationS;        // until SIGINT, SIGTERM or SIGHUP when not given
   bool listDevices = false;
+
+  std::optional<host::DmxOutputKind> dmx;
+  std::optional<int> universes;
+  std::optional<std::vector<std::string>> sacnTo;
+  std::optional<int> sacnUniverse;
+  std::optional<int> sacnPriority;
+  std::optional<std::string> sacnName;
+  std::optional<int> olaUniverse;
+  bool dmxMonitor = false;
+  std::optional<host::BeatAction> flash;
+  std::optional<std::string> oscTo;
+  std::optional<int> oscPort;
+  bool link = false;
+  /// Keeps what the options set in the project when it is saved.
+  bool saveOptions = false;
 };
 
 /// Exit statuses of `tactolo live` beside 0 (ended as asked), 1 (standard
-/// output failed) and 2 (bad option, plug-in library not usable).
+/// output or the project could not be written) and 2 (bad option, a project
+/// that cannot be read, plug-in library not usable).
 constexpr int kLiveCaptureFailed = 3;  // the capture did not start, or stopped on its own
-
-/// The entry of `entries` that `wanted` names: decimal digits are a
-/// position; anything else is a name, matched exactly, or else as the one
-/// entry that contains it without regard to ASCII case. nullopt when none
-/// (or, by containment, more than one) matches.
-std::optional<int32_t> findEntry(const std::vector<std::string>& entries, std::string_view wanted);
 
 /// The `live` subcommand of the command line.
 class LiveCommand {
@@ -54,6 +70,8 @@ class LiveCommand {
  private:
   CLI::App* command_;
   std::string method_, gain_, inputGain_, duration_;
+  std::string dmx_, universes_, sacnTo_, sacnUniverse_, sacnPriority_, sacnName_, olaUniverse_, flash_,
+      oscTo_, oscPort_;
   LiveOptions options_;
 };
 

@@ -15,9 +15,9 @@
 
 #include "analyze.h"
 #include "cli_values.h"
+#include "host/plugin_library.h"
 #include "live.h"
 #include "output.h"
-#include "plugin_library.h"
 #include "script_runner.h"
 #include "signal_cleanup.h"
 #include "text_escape.h"
@@ -121,7 +121,7 @@ int runAnalyze(const tactolo::app::AnalyzeOptions& options, std::ostream& out) {
 
 int runVuconfCheck(const std::vector<std::string>& files, std::ostream& out) {
   try {
-    tactolo::app::PluginLibrary library(tactolo::app::defaultPluginPath());
+    tactolo::host::PluginLibrary library(tactolo::host::defaultPluginPath());
     return tactolo::app::checkVuconfFiles(library, files, out) ? 0 : kFilesFailed;
   } catch (const std::exception& e) {
     printError(e.what());
@@ -130,7 +130,7 @@ int runVuconfCheck(const std::vector<std::string>& files, std::ostream& out) {
 }
 
 int runScriptFile(const std::string& file, std::ostream& out) {
-  const std::string plugin = tactolo::app::defaultPluginPath();
+  const std::string plugin = tactolo::host::defaultPluginPath();
   const std::string name = tactolo::app::escapeLine(file);
   const std::string script = file == "-" ? std::string("the script on standard input") : "the script " + file;
   std::error_code error;

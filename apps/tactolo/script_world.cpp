@@ -4,7 +4,7 @@ namespace tactolo::app {
 
 ScriptWorld::ScriptWorld(const std::string& pluginPath) : helper(std::make_shared<HeadlessHelper>(clock)) {
   setProject("show", project.path());
-  library = std::make_unique<PluginLibrary>(pluginPath);
+  library = std::make_unique<host::PluginLibrary>(pluginPath);
   plugin = library->create(PlatformServices{&clock, &raising, &dialogs});
   automation = library->automation();
 }

@@ -15,10 +15,10 @@
 
 #include "audio/raising_capture.h"
 #include "audio/scripted_capture.h"
+#include "host/plugin_library.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/headless_host.h"
-#include "plugin_library.h"
 #include "project_folder.h"
 
 namespace tactolo::app {
@@ -78,7 +78,7 @@ class ScriptWorld {
   std::shared_ptr<HeadlessHelper> helper;
   ProjectFolder project;
 
-  std::unique_ptr<PluginLibrary> library;
+  std::unique_ptr<host::PluginLibrary> library;
   std::shared_ptr<IclsLMQPlugIn> plugin;
   /// How the script acts on the windows and looks inside the plug-in.
   std::shared_ptr<IPluginAutomation> automation;

@@ -6,7 +6,8 @@
 
 namespace tactolo::app {
 
-bool checkVuconfFiles(PluginLibrary& library, const std::vector<std::string>& files, std::ostream& out) {
+bool checkVuconfFiles(host::PluginLibrary& library, const std::vector<std::string>& files,
+                      std::ostream& out) {
   bool allRead = true;
   for (const std::string& file : files) {
     const auto checked = library.checkVuConfig(file);

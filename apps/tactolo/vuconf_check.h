@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "plugin_library.h"
+#include "host/plugin_library.h"
 
 namespace tactolo::app {
 
 /// Prints one line per file: `FILE: ok: "NAME", mono|stereo, N points` or
 /// `FILE: error: REASON` (the file's name and the reason escaped to one
 /// line). True when every file reads.
-bool checkVuconfFiles(PluginLibrary& library, const std::vector<std::string>& files, std::ostream& out);
+bool checkVuconfFiles(host::PluginLibrary& library, const std::vector<std::string>& files, std::ostream& out);
 
 }  // namespace tactolo::app

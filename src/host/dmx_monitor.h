@@ -10,7 +10,9 @@
 
 namespace tactolo::host {
 
-/// Writes `TIME CHANNEL VALUE` for each changed channel it is told of: TIME
+/// Writes `TIME dmx CHANNEL VALUE` for each changed channel it is told of
+/// (as `tactolo analyze --dmx` prints DMX writes, so that no line reads as a
+/// beat line `TIME BPM`): TIME
 /// in seconds with three decimals since the origin (the capture's start,
 /// as the beat lines count), CHANNEL counted from 1 across the universes,
 /// VALUE the merged output value. Set as the observer of DmxUniverses it

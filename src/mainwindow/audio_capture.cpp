@@ -130,6 +130,10 @@ void TactoloMain::Error_(const std::string& message) {
                                MessageIcon::Exclamation, MessageButtons::Ok);
 }
 
+void TactoloMain::ShowNotice(const std::string& message) {
+  module_.dialogs().messageBox(message, "Tactolo", MessageIcon::Information, MessageButtons::Ok);
+}
+
 void TactoloMain::stopAndCloseDevice() {
   BeatVariables& v = vars();
   v.SendVu = false;

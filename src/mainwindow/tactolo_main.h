@@ -79,6 +79,10 @@ class TactoloMain {
   void gainSlider_Change();
   void startButton_Click();
   void Error_(const std::string& message);
+  /// Tells the user of something the plug-in did instead of what was asked
+  /// (a stored device that is not there): a message box with the
+  /// information icon and an OK button.
+  void ShowNotice(const std::string& message);
   void Form_QueryUnload(int16_t& cancel, int16_t& unloadMode);
   void Form_Unload(int16_t& cancel);
   void startTimer_Timer();

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -61,6 +62,13 @@ class EventClock : public Clock {
   void detach(ClockClient& client) final;
   std::optional<TimeMs> nextDueMs() const final;
 
+  /// Runs `hook` after each event the clock fires, once the client's
+  /// clockFired() has returned (empty: nothing). A host hands on there what
+  /// the event sent, read with the state that event left. The hook may
+  /// schedule and cancel events; it is not called for the clock's own
+  /// bookkeeping.
+  void setAfterEvent(std::function<void()> hook) { afterEvent_ = std::move(hook); }
+
  protected:
   /// Fires every event due at or before `limitMs`, one at a time in time
   /// order, calling `setNow` with each event's due time before firing it.
@@ -83,6 +91,7 @@ class EventClock : public Clock {
 
   std::vector<Slot> slots_;
   uint64_t nextSequence_ = 0;
+  std::function<void()> afterEvent_;
 };
 
 /// A clock that moves only when told to. Deterministic.
@@ -117,6 +126,7 @@ void EventClock::fireUntil(TimeMs limitMs, SetNow setNow) {
     slot->pending = false;
     setNow(slot->dueMs);
     slot->client->clockFired();
+    if (afterEvent_) afterEvent_();
   }
 }
 

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -21,7 +22,9 @@ enum class Store { General, Device };
 /// The settings, numbered in the order they are written.
 enum class Key : std::size_t {
   DeviceIndex,
+  DeviceName,
   InputIndex,
+  InputName,
   AlgorithmIndex,
   GainValue,
   SendBeat,
@@ -38,7 +41,7 @@ enum class Key : std::size_t {
   FSSESubbandValue,
   BPMTolerance,
 };
-constexpr std::size_t kKeyCount = 17;
+constexpr std::size_t kKeyCount = 19;
 
 struct Setting {
   Key key;
@@ -49,7 +52,9 @@ struct Setting {
 
 constexpr std::array<Setting, kKeyCount> kSettings{{
     {Key::DeviceIndex, "_DeviceIndex", Store::Device, "0"},
+    {Key::DeviceName, "_DeviceName", Store::Device, ""},
     {Key::InputIndex, "_InputIndex", Store::Device, "0"},
+    {Key::InputName, "_InputName", Store::Device, ""},
     {Key::AlgorithmIndex, "_AlgorithmIndex", Store::General, "0"},
     {Key::GainValue, "_GainValue", Store::General, "50"},
     {Key::SendBeat, "_SendBeat", Store::General, "1"},
@@ -68,13 +73,14 @@ constexpr std::array<Setting, kKeyCount> kSettings{{
 }};
 
 /// A load applies the settings in another order than they are written: the
-/// audio source and the method first, the VU configuration last.
+/// audio source and the method first, the VU configuration last. A name is
+/// read together with its position (loadSource).
 constexpr std::array<Key, kKeyCount> kLoadOrder{
-    Key::DeviceIndex,       Key::InputIndex,       Key::AlgorithmIndex, Key::GainValue,
-    Key::MaxBPMCheck,       Key::SendBeat,         Key::SendVu,         Key::MaxBPMValue,
-    Key::SWMBassHihatIndex, Key::SWMSensitivity,   Key::SWMCorrection,  Key::FSSESubbandIndex,
-    Key::FSSESubbandCheck,  Key::FSSESubbandValue, Key::BPMTolerance,   Key::VuGainValue,
-    Key::VuConfig,
+    Key::DeviceIndex,    Key::DeviceName,       Key::InputIndex,        Key::InputName,
+    Key::AlgorithmIndex, Key::GainValue,        Key::MaxBPMCheck,       Key::SendBeat,
+    Key::SendVu,         Key::MaxBPMValue,      Key::SWMBassHihatIndex, Key::SWMSensitivity,
+    Key::SWMCorrection,  Key::FSSESubbandIndex, Key::FSSESubbandCheck,  Key::FSSESubbandValue,
+    Key::BPMTolerance,   Key::VuGainValue,      Key::VuConfig,
 };
 
 // Each setting stands at its key's number, and a load reads every key once.
@@ -102,10 +108,19 @@ int32_t selectedBand(const MainForm& f) {
   return 0;
 }
 
+/// The text of the selected entry of a list; empty when none is.
+std::string selectedName(const ComboBox& list) {
+  const int32_t position = list.listIndex();
+  return position >= 0 && position < list.listCount() ? list.list(position) : std::string();
+}
+
 int32_t savedValue(Key key, const MainForm& f) {
   switch (key) {
     case Key::DeviceIndex:
       return f.devicesBox.listIndex();
+    case Key::DeviceName:
+    case Key::InputName:
+      break;  // text: savedText
     case Key::InputIndex:
       return f.inputBox.listIndex();
     case Key::AlgorithmIndex:
@@ -142,6 +157,14 @@ int32_t savedValue(Key key, const MainForm& f) {
   return 0;
 }
 
+/// What a save writes for `key`: the names as they are listed, every other
+/// setting as decimal text.
+std::string savedText(Key key, const MainForm& f) {
+  if (key == Key::DeviceName) return selectedName(f.devicesBox);
+  if (key == Key::InputName) return selectedName(f.inputBox);
+  return std::to_string(savedValue(key, f));
+}
+
 /// Puts one stored value into its control; the control's handlers run.
 /// Raises ControlError for a value the control refuses, and a plain
 /// runtime_error for a position that would leave the window without a
@@ -158,6 +181,9 @@ void apply(Key key, int16_t value, TactoloMain& window, BeatVariables& vars) {
     case Key::InputIndex:
       f.inputBox.setListIndex(value);
       return;
+    case Key::DeviceName:
+    case Key::InputName:
+      return;  // applied with their positions (loadSource)
     case Key::AlgorithmIndex:
       // With no method chosen the cycle would run and never find a beat.
       if (value == -1) throw std::runtime_error("no detection method chosen");
@@ -240,6 +266,35 @@ std::string shownText(const std::string& text) {
   return shown + "\"";
 }
 
+/// Picks the entry of the device list (`device`) or the input list that
+/// holds `storedName`: the one at `position` when it does (two devices of
+/// the same name), else the first. A name the list does not hold keeps the
+/// entry chosen now and says so in a message box; false then.
+bool applyName(bool device, const std::string& storedName, int16_t position, TactoloMain& window) {
+  MainForm& f = window.form();
+  ComboBox& list = device ? f.devicesBox : f.inputBox;
+  std::optional<int> found;
+  if (position >= 0 && position < list.listCount() && list.list(position) == storedName) found = position;
+  for (int i = 0; !found && i < list.listCount(); ++i) {
+    if (list.list(i) == storedName) found = i;
+  }
+  if (found) {
+    list.setListIndex(*found);
+    return true;
+  }
+  const std::string current = selectedName(list);
+  if (device) {
+    window.ShowNotice(
+        "The recording device \"" + storedName + "\" is not present; " +
+        (current.empty() ? std::string("no recording device is open.") : "keeping \"" + current + "\"."));
+  } else {
+    window.ShowNotice(
+        "The input \"" + storedName + "\" is not present on \"" + selectedName(f.devicesBox) + "\"; " +
+        (current.empty() ? std::string("no input is chosen.") : "keeping \"" + current + "\"."));
+  }
+  return false;
+}
+
 HostSettings& settingsOf(TactoloMain& window) {
   window.load();
   if (!window.hostSettings) throw std::logic_error("TactoloMain holds no host settings");
@@ -257,7 +312,7 @@ void SaveSettings(TactoloMain& window) {
   const MainForm& f = window.form();
   for (const Setting& setting : kSettings) {
     const std::string key = f.name() + setting.suffix;
-    const std::string text = std::to_string(savedValue(setting.key, f));
+    const std::string text = savedText(setting.key, f);
     if (setting.store == Store::Device) {
       settings.WriteDeviceValue(key, text);
     } else {
@@ -269,16 +324,34 @@ void SaveSettings(TactoloMain& window) {
 void LoadSettings(TactoloMain& window, BeatVariables& vars) {
   HostSettings& settings = settingsOf(window);
   const std::string name = window.form().name();
+  const auto read = [&](const Setting& setting) {
+    const std::string storedKey = name + setting.suffix;
+    return setting.store == Store::Device ? settings.ReadDeviceValue(storedKey, setting.defaultText)
+                                          : settings.ReadValue(storedKey, setting.defaultText);
+  };
+  // While the stored device is not there, its input is not looked for on
+  // the device kept in its place.
+  bool deviceKept = false;
   for (const Key key : kLoadOrder) {
+    if (key == Key::DeviceName || key == Key::InputName) continue;
+    if (key == Key::InputIndex && deviceKept) continue;
     const Setting& setting = settingOf(key);
     const std::string storedKey = name + setting.suffix;
-    const std::string text = setting.store == Store::Device
-                                 ? settings.ReadDeviceValue(storedKey, setting.defaultText)
-                                 : settings.ReadValue(storedKey, setting.defaultText);
+    const std::string text = read(setting);
     const auto value = ParseInt16(text);
     if (!value) throw ProjectSettingError(storedKey, text, "not a number from -32768 to 32767");
     try {
-      apply(key, *value, window, vars);
+      if (key == Key::DeviceIndex || key == Key::InputIndex) {
+        const bool device = key == Key::DeviceIndex;
+        const std::string storedName = read(settingOf(device ? Key::DeviceName : Key::InputName));
+        if (storedName.empty()) {
+          apply(key, *value, window, vars);
+        } else if (!applyName(device, storedName, *value, window)) {
+          deviceKept = device;
+        }
+      } else {
+        apply(key, *value, window, vars);
+      }
     } catch (const std::exception& e) {
       throw ProjectSettingError(storedKey, text, e.what());
     }

@@ -42,24 +42,25 @@ TEST(BeatActionsTest, FlashesAndChasesFollowTheBeats) {
       {"a beat in the hold starts it again",
        {flash({{1, 255}, {2, 128}}, 100)},
        {0, 60, 300},
-       "0.000 1 255\n0.000 2 128\n0.160 1 0\n0.160 2 0\n0.300 1 255\n0.300 2 128\n0.400 1 0\n0.400 2 0\n"},
+       "0.000 dmx 1 255\n0.000 dmx 2 128\n0.160 dmx 1 0\n0.160 dmx 2 0\n"
+       "0.300 dmx 1 255\n0.300 dmx 2 128\n0.400 dmx 1 0\n0.400 dmx 2 0\n"},
       {"every third beat, whatever its kind",
        {flash({{7, 200}}, 50, 3)},
        {0, 100, 200, 300, 400, 500, 600},
-       "0.000 7 200\n0.050 7 0\n0.300 7 200\n0.350 7 0\n0.600 7 200\n0.650 7 0\n"},
+       "0.000 dmx 7 200\n0.050 dmx 7 0\n0.300 dmx 7 200\n0.350 dmx 7 0\n0.600 dmx 7 200\n0.650 dmx 7 0\n"},
       {"a chase steps and wraps",
        {chase({{{1, 255}}, {{2, 255}}, {{1, 128}, {3, 255}}})},
        {0, 100, 200, 300},
-       "0.000 1 255\n0.100 1 0\n0.100 2 255\n0.200 1 128\n0.200 2 0\n0.200 3 255\n"
-       "0.300 1 255\n0.300 3 0\n"},
+       "0.000 dmx 1 255\n0.100 dmx 1 0\n0.100 dmx 2 255\n0.200 dmx 1 128\n0.200 dmx 2 0\n0.200 dmx 3 255\n"
+       "0.300 dmx 1 255\n0.300 dmx 3 0\n"},
       {"every second beat, the chase's steps",
        {chase({{{1, 10}}, {{1, 20}}}, 2)},
        {0, 100, 200, 300, 400},
-       "0.000 1 10\n0.200 1 20\n0.400 1 10\n"},
+       "0.000 dmx 1 10\n0.200 dmx 1 20\n0.400 dmx 1 10\n"},
       {"actions on one channel: the highest wins",
        {flash({{1, 100}}, 50), chase({{{1, 255}}, {{2, 255}}})},
        {0, 100},
-       "0.000 1 255\n0.100 1 100\n0.100 2 255\n0.150 1 0\n"},
+       "0.000 dmx 1 255\n0.100 dmx 1 100\n0.100 dmx 2 255\n0.150 dmx 1 0\n"},
   };
   const BeatKind kinds[] = {BeatKind::Detected, BeatKind::Generated, BeatKind::Manual};
   for (const Case& c : cases) {

@@ -93,14 +93,14 @@ TEST(DmxUniversesTest, HighestLayerWinsAndOnlyChangesAreShownAndSent) {
     std::string lines;  // the monitor's, after the flush
   };
   const std::vector<Step> steps = {
-      {0, {{Layer::Plugin, 1, 100}}, "0.000 1 100\n"},
-      {10, {{Layer::Actions, 1, 200}}, "0.010 1 200\n"},
-      {20, {{Layer::Actions, 1, 0}}, "0.020 1 100\n"},
+      {0, {{Layer::Plugin, 1, 100}}, "0.000 dmx 1 100\n"},
+      {10, {{Layer::Actions, 1, 200}}, "0.010 dmx 1 200\n"},
+      {20, {{Layer::Actions, 1, 0}}, "0.020 dmx 1 100\n"},
       {30, {{Layer::Plugin, 1, 100}}, ""},
-      {40, {{Layer::Actions, 2, 50}, {Layer::Plugin, 2, 180}, {Layer::Plugin, 700, 1}}, "0.040 2 180\n"},
-      {50, {{Layer::Plugin, 2, 0}}, "0.050 2 50\n"},
+      {40, {{Layer::Actions, 2, 50}, {Layer::Plugin, 2, 180}, {Layer::Plugin, 700, 1}}, "0.040 dmx 2 180\n"},
+      {50, {{Layer::Plugin, 2, 0}}, "0.050 dmx 2 50\n"},
       {60, {{Layer::Plugin, 3, 9}, {Layer::Plugin, 3, 0}}, ""},
-      {1234, {{Layer::Plugin, 512, 1}, {Layer::Plugin, 1, 0}}, "1.234 1 0\n1.234 512 1\n"},
+      {1234, {{Layer::Plugin, 512, 1}, {Layer::Plugin, 1, 0}}, "1.234 dmx 1 0\n1.234 dmx 512 1\n"},
   };
   VirtualClock clock;
   testing::RecordingDmxOutput output;

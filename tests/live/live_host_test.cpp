@@ -1,7 +1,6 @@
-// The plug-in in its library as the live host runs it: real clock, the sound
-// server's capture, each test with a server of its own.
-#include "live_host.h"
-
+// The plug-in in its library as the live host runs it (the host side's
+// PluginHost on the poll loop): real clock, the sound server's capture, each
+// test with a server of its own.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
@@ -14,14 +13,17 @@
 #include "audio/pulse_capture.h"
 #include "audio/pulse_server.h"
 #include "audio/signals.h"
-#include "live.h"
+#include "host/plugin_host.h"
+#include "host/poll_loop.h"
 #include "live/click_track.h"
+#include "platform/headless_host.h"
 
 namespace tactolo::testing {
 namespace {
 
-using app::LiveBeat;
-using app::LiveHost;
+using host::BeatEvent;
+using host::PluginHost;
+using host::PollLoop;
 
 constexpr const char* kMain = "TactoloMain";
 
@@ -34,8 +36,14 @@ class LiveHostTest : public PulseServerTest {
     PulseServerTest::SetUp();
     if (server == nullptr) return;
     capture = std::make_unique<PulseCaptureLibrary>(server->address());
-    host = std::make_unique<LiveHost>(TACTOLO_PLUGIN_LIBRARY, *capture, dialogs,
-                                      [this](const LiveBeat& beat) { beats.push_back(beat); });
+    host = std::make_unique<PluginHost>(TACTOLO_PLUGIN_LIBRARY, "live test", clock, *capture, dialogs,
+                                        host::HelperParts{helper.settings, helper.stream, helper.project});
+    host->setBeatSink([this](const BeatEvent& beat) { beats.push_back(beat); });
+    host->loadWindow();
+    // The beat output box starts checked with the output off: clearing and
+    // checking it again turns the output on, as a user's two clicks do.
+    host->click("sendBeatCheck");
+    host->click("sendBeatCheck");
   }
 
   void TearDown() override {
@@ -47,7 +55,7 @@ class LiveHostTest : public PulseServerTest {
 
   /// Picks the device whose name holds `name`, as a user picks it.
   void listenTo(const std::string& name) {
-    const auto position = app::findEntry(host->entries("devicesBox"), name);
+    const auto position = host::findEntry(host->entries("devicesBox"), name);
     ASSERT_TRUE(position) << name;
     host->select("devicesBox", *position);
   }
@@ -55,7 +63,7 @@ class LiveHostTest : public PulseServerTest {
   /// Runs the host's event loop until `condition` holds, at most
   /// `timeoutMs` on its clock; whether it held.
   bool runUntil(const std::function<bool()>& condition, TimeMs timeoutMs) {
-    return host->run(host->clock().nowMs() + timeoutMs, -1, condition) == LiveHost::Wake::Condition;
+    return loop.run(clock.nowMs() + timeoutMs, condition) == PollLoop::Wake::Condition;
   }
 
   AutomationValue property(const std::string& control, const std::string& name) {
@@ -71,10 +79,13 @@ class LiveHostTest : public PulseServerTest {
 
   std::filesystem::path folder =
       std::filesystem::temp_directory_path() / ("tactolo-live-host-" + std::to_string(::getpid()));
+  RealClock clock;
+  PollLoop loop{clock};
+  HeadlessHelper helper{clock};
   std::unique_ptr<PulseCaptureLibrary> capture;
   HeadlessDialogs dialogs;
-  std::vector<LiveBeat> beats;
-  std::unique_ptr<LiveHost> host;
+  std::vector<BeatEvent> beats;
+  std::unique_ptr<PluginHost> host;
 };
 
 TEST_F(LiveHostTest, AClickTrackAt120BpmGivesBeatsHalfASecondApartShowing120) {
@@ -135,14 +146,14 @@ TEST_F(LiveHostTest, TheLevelsFollowAFullScaleTone) {
 TEST_F(LiveHostTest, AKilledServerStopsTheCaptureCleanlyAndTheDeviceReconnects) {
   ASSERT_NO_FATAL_FAILURE(listenTo("Monitor of"));
   ASSERT_TRUE(host->start());
-  host->run(host->clock().nowMs() + 100);
+  loop.run(clock.nowMs() + 100, {});
   ASSERT_TRUE(host->capturing());
 
   server->signal(SIGKILL);
-  const TimeMs killedMs = host->clock().nowMs();
+  const TimeMs killedMs = clock.nowMs();
   // Within a second the next spectrum read fails and the plug-in stops.
-  EXPECT_EQ(host->run(killedMs + 1000), LiveHost::Wake::CaptureStopped);
-  EXPECT_LE(host->clock().nowMs() - killedMs, 1000);
+  EXPECT_TRUE(runUntil([&] { return !host->capturing(); }, 1000));
+  EXPECT_LE(clock.nowMs() - killedMs, 1000);
   EXPECT_EQ(property("startButton", "caption").text, "Start");
   EXPECT_FALSE(state("Recording").integer);
   const auto beatTimer = host->automation().timer("beatTimer");
@@ -151,7 +162,7 @@ TEST_F(LiveHostTest, AKilledServerStopsTheCaptureCleanlyAndTheDeviceReconnects) 
   EXPECT_TRUE(dialogs.records().empty());
   EXPECT_TRUE(host->takeEventErrors().empty());
   // Nothing runs any more: the loop sleeps to its deadline.
-  EXPECT_EQ(host->run(host->clock().nowMs() + 100), LiveHost::Wake::Deadline);
+  EXPECT_EQ(loop.run(clock.nowMs() + 100, {}), PollLoop::Wake::Deadline);
 
   // Once the server is back, choosing the device again opens it anew.
   std::string why;

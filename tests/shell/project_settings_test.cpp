@@ -99,8 +99,8 @@ TEST_F(ProjectSettingsTest, ASaveReadBackByAFreshModuleGivesTheSameWindow) {
   }
   ASSERT_EQ(vars().VuGainFactor, 2.0);
   ASSERT_TRUE(host().SaveProjectData().ok);
-  EXPECT_EQ(helper->settings.device.size(), 2u);
-  EXPECT_EQ(general().size(), 15u + 2u);  // with the window's two edges
+  EXPECT_EQ(helper->settings.device.size(), 4u);  // positions and names
+  EXPECT_EQ(general().size(), 15u + 2u);          // with the window's two edges
 
   ASSERT_TRUE(live->shutdown().empty());
   live.reset();
@@ -133,7 +133,7 @@ TEST_F(ProjectSettingsTest, AStoreThatFailsEndsASaveOrALoadAtThatKey) {
   EXPECT_THROW(SaveSettings(main), HostError);
   // Written in order up to the failing key: the source, then the general
   // keys before "_VuConfig".
-  EXPECT_EQ(helper->settings.device.size(), 2u);
+  EXPECT_EQ(helper->settings.device.size(), 4u);  // positions and names
   EXPECT_EQ(general().size(), 7u);
   EXPECT_EQ(general().count("TactoloMain_VuGainValue"), 1u);
   EXPECT_EQ(general().count("TactoloMain_SWMBassHihatIndex"), 0u);

@@ -1,5 +1,5 @@
 // The plug-in library as a host opens it: dlopen, the C entry, dlclose.
-// This is the only way the command line reaches the plug-in.
+// This is the only way a host of ours reaches the plug-in.
 #pragma once
 
 #include <memory>
@@ -9,7 +9,7 @@
 #include "platform/host_interfaces.h"
 #include "platform/library_entry.h"
 
-namespace tactolo::app {
+namespace tactolo::host {
 
 /// Where the plug-in library is: $TACTOLO_PLUGIN when set, otherwise
 /// libtactolo-plugin.so next to the running executable.
@@ -53,4 +53,4 @@ class PluginLibrary {
   decltype(&tactolo_check_vuconf) checkVuconf_ = nullptr;
 };
 
-}  // namespace tactolo::app
+}  // namespace tactolo::host

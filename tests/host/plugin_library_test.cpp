@@ -1,15 +1,16 @@
-// The host's side of the library entry (apps/tactolo/plugin_library): it
+// The host's side of the library entry (host/plugin_library): it
 // ends the module before it closes the library. A library of another
 // interface version, or none, is refused in the sources command transcript.
+#include "host/plugin_library.h"
+
 #include <gtest/gtest.h>
 
 #include "audio/fake_capture.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/headless_host.h"
-#include "plugin_library.h"
 
-namespace tactolo::app {
+namespace tactolo::host {
 namespace {
 
 TEST(PluginLibraryHost, EndsTheModuleWhenItCloses) {
@@ -34,4 +35,4 @@ TEST(PluginLibraryHost, EndsTheModuleWhenItCloses) {
 }
 
 }  // namespace
-}  // namespace tactolo::app
+}  // namespace tactolo::host

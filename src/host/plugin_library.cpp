@@ -1,4 +1,4 @@
-#include "plugin_library.h"
+#include "host/plugin_library.h"
 
 #include <dlfcn.h>
 
@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-namespace tactolo::app {
+namespace tactolo::host {
 
 namespace {
 
@@ -95,4 +95,4 @@ HostResult<VuConfigSummary> PluginLibrary::checkVuConfig(const std::string& path
   return HostResult<VuConfigSummary>::success(std::move(summary));
 }
 
-}  // namespace tactolo::app
+}  // namespace tactolo::host
