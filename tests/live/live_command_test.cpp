@@ -279,10 +279,16 @@ TEST_F(LiveCommandTest, FlashesOverSacnOnEveryBeatStopsByOscAndSavesTheProject) 
   }
   ASSERT_GE(flashes.size(), 6u) << live.out() << live.err();
   EXPECT_GE(dark, static_cast<int>(flashes.size()) - 1);
-  // The first flash may be a click heard as the start's gate opened.
+  // The first flash may be a click heard as the start's gate opened. Each
+  // flash lands on a 20 ms tick, and a busy machine delays some more, so the
+  // clicks' period shows in the average; no flash is missed or doubled.
+  const double averageMs =
+      std::chrono::duration<double, std::milli>(flashes.back() - flashes[1]).count() /
+      static_cast<double>(flashes.size() - 2);
+  EXPECT_NEAR(averageMs, 500, 20);
   for (std::size_t i = 2; i < flashes.size(); ++i) {
     const double apartMs = std::chrono::duration<double, std::milli>(flashes[i] - flashes[i - 1]).count();
-    EXPECT_NEAR(apartMs, 500, 40) << "flash " << i;
+    EXPECT_NEAR(apartMs, 500, 150) << "flash " << i;
   }
 
   lo_address tactolo = lo_address_new("127.0.0.1", std::to_string(oscPort).c_str());
