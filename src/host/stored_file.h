@@ -20,23 +20,17 @@ class StoreError : public std::runtime_error {
 /// The bytes of the regular file at `path` (symbolic links followed), or
 /// nothing when no file is there. Refuses (StoreError) a folder, a device or
 /// a pipe (without waiting on a writer), a file larger than `maxBytes`, and
-/// any file that cannot be opened or read.
+/// any file that cannot be opened or read (ReadRegularFile).
 std::optional<std::string> ReadStoredFile(const std::string& path, size_t maxBytes);
 
-/// Replaces the file at `path` with `bytes`. When `path` is a symbolic link,
-/// the file it leads to is replaced and the link stays. The bytes go to a
-/// temporary file beside the target, which is flushed to the disk and renamed
-/// over the target; the folder is flushed after the rename. The new file
-/// keeps the old one's permissions (and its owner and group where the process
-/// may set them); a new file gets 0666 less the umask. On any failure the
-/// target is left as it was, the temporary file is removed and StoreError
-/// says why.
+/// Replaces the file at `path` with `bytes` atomically, through symbolic
+/// links, keeping its permissions (WriteFileAtomically). On any failure the
+/// target is left as it was and StoreError says why.
 void WriteStoredFile(const std::string& path, std::string_view bytes);
 
 /// Makes `folder` and the folders above it that are missing, each readable
 /// by the user alone (0700, as the XDG base directory rules ask for the
-/// folders they name). Refuses (StoreError) when one cannot be made or a
-/// file stands in the way.
+/// folders they name); StoreError when one cannot be made.
 void MakeFolders(const std::string& folder);
 
 }  // namespace tactolo::host
