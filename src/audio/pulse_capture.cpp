@@ -186,7 +186,9 @@ struct PulseCaptureLibrary::Capture {
       if (pa_stream_peek(stream, &data, &bytes) < 0 || bytes == 0) return;
       capture.deliver(data, bytes / kFrameBytes);
       pa_stream_drop(stream);
-      capture.stallIn(kCaptureStallMs);
+      // Samples read out of the stream's buffer after the server suspended
+      // the source are old: the wait for its resumption goes on.
+      if (pa_stream_is_suspended(stream) != 1) capture.stallIn(kCaptureStallMs);
     }
   }
 
