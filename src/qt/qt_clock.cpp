@@ -22,8 +22,11 @@ void QtClock::runDue() {
   // fires on the next round of the event loop rather than looping here.
   // (The plug-in's timers catch what their handlers raise, so firing returns.)
   firing_ = true;
+  round_.began = std::chrono::steady_clock::now();
+  round_.dueMs = nextDueMs().value_or(nowMs());
   armedFor_.reset();
   fireUntil(nowMs(), [](TimeMs) {});
+  if (afterRound_) afterRound_();
   firing_ = false;
   rearm();
 }
