@@ -23,7 +23,9 @@ void QtClock::runDue() {
   // (The plug-in's timers catch what their handlers raise, so firing returns.)
   firing_ = true;
   round_.began = std::chrono::steady_clock::now();
-  round_.dueMs = nextDueMs().value_or(nowMs());
+  const std::optional<TimeMs> due = nextDueMs();
+  round_.late = due ? round_.began - (origin_ + std::chrono::milliseconds(*due))
+                    : std::chrono::steady_clock::duration{};
   armedFor_.reset();
   fireUntil(nowMs(), [](TimeMs) {});
   if (afterRound_) afterRound_();

@@ -32,11 +32,11 @@ class QtClock final : public EventClock {
   void setAfterRound(std::function<void()> hook) { afterRound_ = std::move(hook); }
 
   /// The round under way or the last one: when it began (steady clock) and
-  /// when the earliest event it fired was due (the clock's time), so that a
-  /// host can measure how late and how long its rounds run.
+  /// how long after the earliest event it fired was due, so that a host can
+  /// measure how late and how long its rounds run.
   struct Round {
     std::chrono::steady_clock::time_point began{};
-    TimeMs dueMs = 0;
+    std::chrono::steady_clock::duration late{};
   };
   const Round& lastRound() const { return round_; }
 
