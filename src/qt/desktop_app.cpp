@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QTimer>
 #include <iostream>
@@ -26,21 +28,29 @@ namespace {
 constexpr int kScreenshotBeat = 8;
 constexpr int kScreenshotWaitMs = 30000;
 
-/// Saves the part of the screen that the windows cover as it shows now:
-/// every window painted first, so that the indicator lit by the beat just
-/// handed on is in the picture.
+/// Saves the part of the screen that the windows cover, each window as it
+/// paints itself now (the indicator lit by the beat just handed on), over
+/// what the screen shows around them (a window manager's frames).
 bool saveScreen(const QString& file) {
   QRect covered;
   for (QWidget* window : QApplication::topLevelWidgets()) {
-    if (!window->isVisible()) continue;
-    window->repaint();
-    covered = covered.united(window->frameGeometry());
+    if (window->isVisible()) covered = covered.united(window->frameGeometry());
   }
   QScreen* screen = QGuiApplication::primaryScreen();
-  if (screen == nullptr) return false;
+  if (screen == nullptr || covered.isEmpty()) return false;
   covered = covered.intersected(screen->geometry());
+  QPixmap shot = screen->grabWindow(0, covered.x(), covered.y(), covered.width(), covered.height());
+  {
+    // The screen may still show a window's last frame but one: each window
+    // draws itself into the picture as it is now.
+    QPainter painter(&shot);
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      if (window->isVisible())
+        painter.drawPixmap(window->geometry().topLeft() - covered.topLeft(), window->grab());
+    }
+  }
   QDir().mkpath(QFileInfo(file).absolutePath());
-  return screen->grabWindow(0, covered.x(), covered.y(), covered.width(), covered.height()).save(file, "PNG");
+  return shot.save(file, "PNG");
 }
 
 }  // namespace
