@@ -1,6 +1,6 @@
 // A show as the desktop changes it while it runs: new beat actions and
-// outputs take over, refused ones change nothing, and the command server's
-// options come in the user's language.
+// outputs take over, refused ones change nothing; and the language of the
+// plug-in's texts by the locale.
 #include "host/show.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +20,6 @@ class ShowTest : public ::testing::Test {
     capture.addDevice({"Line In", true, {{"Line", true}}});
     setup.pluginPath = TACTOLO_PLUGIN_LIBRARY;
     setup.outputs.dmx = DmxOutputKind::None;
-    setup.translator = &translator;
   }
   /// A beat as the sync button gives one, handed on to the actions.
   void beat(Show& show) {
@@ -33,7 +32,6 @@ class ShowTest : public ::testing::Test {
   HeadlessDialogs dialogs;
   MemorySettings settings;
   FixedProject project;
-  HeadlessTranslator translator;
   ShowSetup setup;
 };
 
@@ -72,32 +70,19 @@ TEST_F(ShowTest, NewActionsAndOutputsTakeOverAndRefusedOnesChangeNothing) {
   EXPECT_EQ(show.status().dmx.name, "none");
 }
 
-TEST_F(ShowTest, CommandOptionsComeInTheLanguageOfTheLocale) {
+TEST(MessageLanguageTest, GermanWhenTheFirstLocaleSetIsGerman) {
+  using Language = HeadlessTranslator::Language;
   struct Case {
     const char* lcAll;
     const char* lcMessages;
     const char* lang;
-    std::string first;   // the first command's text
-    std::string second;  // its second option's text
+    Language language;
   };
-  const std::vector<Case> cases = {
-      {nullptr, nullptr, "de_DE.UTF-8", "Tactolo Ein-Aus", "Ausführen"},
-      {"", "de_AT", "en_GB.UTF-8", "Tactolo Ein-Aus", "Ausführen"},
-      {"C", "de_DE", "de_DE", "Tactolo On-Off", "Execute"},
-      {nullptr, nullptr, nullptr, "Tactolo On-Off", "Execute"},
-  };
-  Show show(setup, settings, project, clock, capture, dialogs, {});
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.first + " " + (c.lang ? c.lang : "(none)"));
-    translator.language = messageLanguage(c.lcAll, c.lcMessages, c.lang);
-    const std::vector<CommandOption> first = show.host().firstOptions();
-    ASSERT_EQ(first.size(), 9u);
-    EXPECT_EQ(first[0].key, "Tactolo On-Off");
-    EXPECT_EQ(first[0].text, c.first);
-    const std::vector<CommandOption> second = show.host().secondOptions(first[0].key);
-    ASSERT_EQ(second.size(), 1u);
-    EXPECT_EQ(second[0].key, "do");
-    EXPECT_EQ(second[0].text, c.second);
+  for (const Case& c :
+       {Case{nullptr, nullptr, "de_DE.UTF-8", Language::German},
+        Case{"", "de_AT", "en_GB.UTF-8", Language::German}, Case{"C", "de_DE", "de_DE", Language::English},
+        Case{nullptr, nullptr, nullptr, Language::English}}) {
+    EXPECT_EQ(messageLanguage(c.lcAll, c.lcMessages, c.lang), c.language) << (c.lang ? c.lang : "(none)");
   }
 }
 
