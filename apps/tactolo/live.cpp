@@ -19,6 +19,7 @@
 #include "host/poll_loop.h"
 #include "host/project_settings.h"
 #include "host/show.h"
+#include "host/show_session.h"
 #include "host/stored_file.h"
 #include "live_status.h"
 #include "platform/dialogs.h"
@@ -211,14 +212,6 @@ void restoreKeys(const std::vector<std::string>& keys, const std::map<std::strin
   }
 }
 
-/// An event error that repeats what the host said already: the DMX stream
-/// warns once per channel it refuses, and the plug-in reports the refusal
-/// on every pass.
-bool repeatsDmxWarning(const std::string& error) {
-  return error.rfind("Host call MyStream.SetChannel failed: ", 0) == 0 ||
-         error.rfind("Host call MyStream.UserInteraction failed: ", 0) == 0;
-}
-
 }  // namespace
 
 LiveCommand::LiveCommand(CLI::App& app)
@@ -371,39 +364,47 @@ int runLive(const LiveOptions& options, std::ostream& out, std::ostream& err) {
 
   StderrDialogs dialogs(say);
   RealClock clock;
-  std::optional<host::Show> show;
-  try {
-    ISettings& settings = project ? project->settings() : static_cast<ISettings&>(listingSettings);
-    IProject& location = project ? project->location() : static_cast<IProject&>(listingProject);
-    show.emplace(setup, settings, location, clock, *capture, dialogs, say);
-    show->host().loadWindow();
-  } catch (const std::exception& e) {
-    say(e.what());
-    return kBadOption;
-  }
-  host::PluginHost& host = show->host();
-
   if (options.listDevices) {
+    std::optional<host::Show> listing;
+    try {
+      listing.emplace(setup, listingSettings, listingProject, clock, *capture, dialogs, say);
+      listing->host().loadWindow();
+    } catch (const std::exception& e) {
+      say(e.what());
+      return kBadOption;
+    }
     int listed = 0;
     try {
-      const auto devices = host.entries("devicesBox");
+      const auto devices = listing->host().entries("devicesBox");
       for (std::size_t i = 0; i < devices.size(); ++i) out << i << '\t' << escapeLine(devices[i]) << '\n';
       if (devices.empty()) say("no recording device (is the sound server running?)");
     } catch (const std::exception& e) {
       say(e.what());
       listed = kLiveCaptureFailed;
     }
-    if (const std::string ended = host.shutdown(); !ended.empty()) say(ended);
+    if (const std::string ended = listing->host().shutdown(); !ended.empty()) say(ended);
     return listed;
   }
 
-  // The start: the project's settings, then what the options set, then the
-  // capture as "Tactolo On" starts it.
+  // The start: the show on the project, its settings loaded into the
+  // window, then what the options set, then the capture as "Tactolo On"
+  // starts it.
+  std::optional<host::ShowSession> session;
+  try {
+    session.emplace(*project, setup, host::ShowServices{clock, *capture, dialogs}, say);
+  } catch (const std::exception& e) {
+    say(e.what());
+    return kBadOption;
+  }
+  host::Show* show = &session->show();
+  host::PluginHost& host = session->host();
+
   int result = 0;
   bool outputFailed = false;
-  const std::string loadError = host.loadProjectData();
-  bool save = loadError.empty();
-  if (!save) say("the project's settings did not all load, so it is not saved at the end: " + loadError);
+  bool save = session->loadError().empty();
+  if (!save) {
+    say("the project's settings did not all load, so it is not saved at the end: " + session->loadError());
+  }
 
   std::optional<host::DmxMonitor> monitor;
   if (options.dmxMonitor) {
@@ -422,7 +423,7 @@ int runLive(const LiveOptions& options, std::ostream& out, std::ostream& err) {
   });
   const auto sayEventErrors = [&] {
     for (const auto& e : host.takeEventErrors()) {
-      if (!repeatsDmxWarning(e)) say(e);
+      if (!host::repeatsDmxWarning(e)) say(e);
     }
   };
 
@@ -492,12 +493,11 @@ int runLive(const LiveOptions& options, std::ostream& out, std::ostream& err) {
 
   // The exit: from here on a second signal ends the process at once.
   signals->endAtOnce();
-  for (const std::string& failure : show->endPlugin(save)) {
+  for (const std::string& failure : session->endPlugin(save)) {
     say(failure);
-    if (failure.rfind("SaveProjectData: ", 0) == 0) save = false;
     if (result == 0) result = kLiveCaptureFailed;
   }
-  if (save) {
+  if (session->settingsSaved()) {
     // What the options set was for this run only.
     if (!options.saveOptions) {
       const SetKeys keys = keysSetBy(options);
@@ -517,7 +517,7 @@ int runLive(const LiveOptions& options, std::ostream& out, std::ostream& err) {
       if (result == 0) result = kOutputFailed;
     }
   }
-  show->closeOutputs();
+  session->closeOutputs();
   if (outputFailed && result == 0) result = kOutputFailed;
   return result;
 }

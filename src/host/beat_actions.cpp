@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -87,6 +88,86 @@ BeatAction parseFlashOption(std::string_view text) {
   return action;
 }
 
+namespace {
+
+/// `part` as a number from `min` to `max` in decimal digits only.
+std::optional<int> entryNumber(std::string_view part, int min, int max) {
+  if (part.empty() || part.find_first_not_of("0123456789") != std::string_view::npos) return std::nullopt;
+  int number = 0;
+  const auto [end, error] = std::from_chars(part.data(), part.data() + part.size(), number);
+  if (error != std::errc() || number < min || number > max) return std::nullopt;
+  return number;
+}
+
+void addEntry(std::string_view entry, std::vector<ChannelValue>& channels) {
+  const std::size_t equals = entry.find('=');
+  const std::string_view span = entry.substr(0, equals);
+  const std::size_t dash = span.find('-');
+  const auto first = entryNumber(span.substr(0, dash), 1, kMaxChannels);
+  const auto last =
+      dash == std::string_view::npos ? first : entryNumber(span.substr(dash + 1), 1, kMaxChannels);
+  const auto value = equals == std::string_view::npos ? std::optional<int>(255)
+                                                      : entryNumber(entry.substr(equals + 1), 0, 255);
+  if (!first || !last || *last < *first || !value) {
+    throw std::invalid_argument(quoted(entry) + " is not CH=VALUE or FIRST-LAST=VALUE (channels 1.." +
+                                std::to_string(kMaxChannels) + ", values 0..255)");
+  }
+  for (int channel = *first; channel <= *last; ++channel) channels.push_back({channel, *value});
+}
+
+}  // namespace
+
+std::vector<ChannelValue> parseChannelValues(std::string_view text) {
+  std::vector<ChannelValue> channels;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t end = std::min(text.find_first_of(", \t", at), text.size());
+    if (end > at) addEntry(text.substr(at, end - at), channels);
+    at = end + 1;
+  }
+  return channels;
+}
+
+std::string channelValuesText(const std::vector<ChannelValue>& channels) {
+  std::string text;
+  for (std::size_t i = 0; i < channels.size();) {
+    std::size_t last = i;
+    while (last + 1 < channels.size() && channels[last + 1].channel == channels[last].channel + 1 &&
+           channels[last + 1].value == channels[i].value) {
+      ++last;
+    }
+    if (!text.empty()) text += ", ";
+    text += std::to_string(channels[i].channel);
+    if (last > i) text += "-" + std::to_string(channels[last].channel);
+    text += "=" + std::to_string(channels[i].value);
+    i = last + 1;
+  }
+  return text;
+}
+
+std::vector<std::vector<ChannelValue>> parseChaseSteps(std::string_view text) {
+  std::vector<std::vector<ChannelValue>> steps;
+  if (text.find_first_not_of(" \t") == std::string_view::npos) return steps;
+  std::size_t at = 0;
+  for (;;) {
+    const std::size_t end = std::min(text.find(';', at), text.size());
+    try {
+      steps.push_back(parseChannelValues(text.substr(at, end - at)));
+    } catch (const std::invalid_argument& e) {
+      throw std::invalid_argument("step " + std::to_string(steps.size() + 1) + ": " + e.what());
+    }
+    if (end == text.size()) break;
+    at = end + 1;
+  }
+  return steps;
+}
+
+std::string chaseStepsText(const std::vector<std::vector<ChannelValue>>& steps) {
+  std::string text;
+  for (std::size_t i = 0; i < steps.size(); ++i) text += (i == 0 ? "" : "; ") + channelValuesText(steps[i]);
+  return text;
+}
+
 BeatActions::BeatActions(Clock& clock, DmxUniverses& universes, std::vector<BeatAction> actions)
     : universes_(universes) {
   for (const BeatAction& action : actions) checkBeatAction(action);
@@ -122,6 +203,25 @@ void BeatActions::onBeat(const BeatEvent& /*beat*/) {
     }
   }
   if (changed) universes_.flush();
+}
+
+std::vector<BeatAction> BeatActions::actions() const {
+  std::vector<BeatAction> given;
+  for (const Running& running : actions_) given.push_back(running.action);
+  return given;
+}
+
+void BeatActions::darken() {
+  for (Running& running : actions_) {
+    running.beats = 0;
+    running.lit = false;
+    running.step = -1;
+    if (running.hold) running.hold->setEnabled(false);
+  }
+  for (const Running& running : actions_) {
+    refresh(running.action.channels);
+    for (const auto& step : running.action.steps) refresh(step);
+  }
 }
 
 void BeatActions::endHold(Running& flash) {

@@ -33,6 +33,20 @@ void checkBeatAction(const BeatAction& action);
 /// quotes the value.
 BeatAction parseFlashOption(std::string_view text);
 
+/// A set of channel values as a user types it: entries "CH=VALUE", "CH"
+/// (at 255) or a range "FIRST-LAST=VALUE" (each channel of it), separated
+/// by commas or blanks. Channels 1..kMaxChannels, values 0..255, decimal
+/// digits only; anything else is refused with std::invalid_argument naming
+/// the entry. An empty text is an empty set.
+std::vector<ChannelValue> parseChannelValues(std::string_view text);
+/// The set as that text, runs of neighbouring channels with one value as a
+/// range ("1-4=255, 9=128").
+std::string channelValuesText(const std::vector<ChannelValue>& channels);
+/// A chase's steps as one text: the steps' sets separated by ";" (an empty
+/// step is all dark). An empty text has no step.
+std::vector<std::vector<ChannelValue>> parseChaseSteps(std::string_view text);
+std::string chaseStepsText(const std::vector<std::vector<ChannelValue>>& steps);
+
 /// The beat actions of a show. Each action acts on the first beat and then
 /// on every everyNth beat after it; every beat counts, detected, generated
 /// by keep mode or the sync button's.
@@ -56,6 +70,12 @@ class BeatActions {
   BeatActions& operator=(const BeatActions&) = delete;
 
   void onBeat(const BeatEvent& beat);
+  /// The actions, as given.
+  std::vector<BeatAction> actions() const;
+  /// Ends what the actions show: every channel they set goes back to 0 in
+  /// the action layer (not flushed), and they start again from their first
+  /// beat.
+  void darken();
 
  private:
   struct Running {

@@ -13,18 +13,46 @@ constexpr std::size_t kMaxWarnedChannels = 256;
 
 }  // namespace
 
-DmxUniverses::DmxUniverses(int universes, DmxOutput& output, Warn warn)
-    : output_(output), warn_(std::move(warn)) {
+namespace {
+
+void checkUniverses(int universes) {
   if (universes < 1 || universes > kMaxUniverses) {
     throw std::invalid_argument("the DMX output carries 1.." + std::to_string(kMaxUniverses) +
                                 " universes, not " + std::to_string(universes));
   }
+}
+
+}  // namespace
+
+bool repeatsDmxWarning(const std::string& error) {
+  return error.rfind("Host call MyStream.SetChannel failed: ", 0) == 0 ||
+         error.rfind("Host call MyStream.UserInteraction failed: ", 0) == 0;
+}
+
+DmxUniverses::DmxUniverses(int universes, DmxOutput& output, Warn warn)
+    : output_(&output), warn_(std::move(warn)) {
+  checkUniverses(universes);
   const auto count = static_cast<std::size_t>(universes);
   for (auto& layer : layers_) layer.assign(count * kDmxChannels, 0);
   merged_.assign(count, DmxFrame{});
   flushed_.assign(count, DmxFrame{});
   // The first flush hands every universe over.
   changed_.assign(count, 1);
+}
+
+void DmxUniverses::reconfigure(int universes, DmxOutput& output) {
+  checkUniverses(universes);
+  const auto count = static_cast<std::size_t>(universes);
+  for (auto& layer : layers_) layer.resize(count * kDmxChannels, 0);
+  merged_.resize(count, DmxFrame{});
+  // The observer hears of the channels of added universes only when they
+  // light; the output gets every universe anew.
+  flushed_.resize(count, DmxFrame{});
+  changed_.assign(count, 1);
+  anyChanged_ = true;
+  published_ = false;
+  output_ = &output;
+  warned_.clear();
 }
 
 HostStatus DmxUniverses::UserInteraction() { return hostOk(); }
@@ -89,7 +117,7 @@ void DmxUniverses::flush() {
       if (observer_) observer_(static_cast<int32_t>(universe * kDmxChannels + slot + 1), now[slot]);
     }
     // Each universe goes out once at the first flush, even all dark.
-    if (differs || !published_) output_.publish(static_cast<int>(universe), now);
+    if (differs || !published_) output_->publish(static_cast<int>(universe), now);
   }
   published_ = true;
 }

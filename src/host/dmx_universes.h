@@ -14,6 +14,11 @@
 
 namespace tactolo::host {
 
+/// Whether the plug-in's event error `error` repeats a write the DMX stream
+/// refused: the stream warns once per channel, and the plug-in reports the
+/// refusal on every pass.
+bool repeatsDmxWarning(const std::string& error);
+
 /// The most channels a host can place: every channel of every universe.
 constexpr int32_t kMaxChannels = kMaxUniverses * kDmxChannels;
 
@@ -49,6 +54,12 @@ class DmxUniverses final : public IMyStream {
   DmxUniverses(int universes, DmxOutput& output, Warn warn);
 
   int universes() const { return static_cast<int>(merged_.size()); }
+  /// From now on `universes` universes (else std::invalid_argument, nothing
+  /// changed) go to `output`, which must outlive this object: the values of
+  /// the channels they keep stay, those past them are dropped, and the next
+  /// flush hands every universe over as the first one does. Channels refused
+  /// so far are warned about again.
+  void reconfigure(int universes, DmxOutput& output);
   int32_t channels() const { return universes() * kDmxChannels; }
 
   /// Starts one of the plug-in's passes; there is nothing to prepare.
@@ -77,7 +88,7 @@ class DmxUniverses final : public IMyStream {
  private:
   HostStatus refuse(int32_t channel, std::string message);
 
-  DmxOutput& output_;
+  DmxOutput* output_;
   Warn warn_;
   Observer observer_;
   /// Per layer, channel 1 at index 0.

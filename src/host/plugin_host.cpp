@@ -97,15 +97,18 @@ std::optional<int32_t> findEntry(const std::vector<std::string>& entries, std::s
   return found;
 }
 
-/// The helper object: the front end's settings, DMX stream and project,
-/// beat messages kept until they are handed on, texts as given.
+/// The helper object: the front end's settings, DMX stream, project and
+/// translator (texts as given without one), beat messages kept until they
+/// are handed on.
 class PluginHost::Helper final : public ILMQPluginHelper {
  public:
   Helper(const Clock& clock, HelperParts parts) : messages(clock), parts_(parts) {}
   ISettings* Settings() override { return &parts_.settings; }
   IMessages* Messages() override { return &messages; }
   IMyStream* MyStream() override { return &parts_.stream; }
-  ITranslator* Translator() override { return &translator; }
+  ITranslator* Translator() override {
+    return parts_.translator != nullptr ? parts_.translator : &translator;
+  }
   IProject* Project() override { return &parts_.project; }
 
   BeatMessages messages;
@@ -116,10 +119,11 @@ class PluginHost::Helper final : public ILMQPluginHelper {
 };
 
 PluginHost::PluginHost(const std::string& pluginPath, const std::string& title, EventClock& clock,
-                       CaptureLibrary& capture, DialogService& dialogs, HelperParts parts)
+                       CaptureLibrary& capture, DialogService& dialogs, HelperParts parts,
+                       const SystemColors* colors)
     : clock_(clock), helper_(std::make_shared<Helper>(clock, parts)), library_(pluginPath) {
   try {
-    plugin_ = library_.create(PlatformServices{&clock_, &capture, &dialogs});
+    plugin_ = library_.create(PlatformServices{&clock_, &capture, &dialogs, colors});
     automation_ = library_.automation();
     std::string callingTitle = title;
     std::string file = pluginPath;
@@ -151,10 +155,24 @@ ICommandServer& PluginHost::commands() {
   return *commands_;
 }
 
-void PluginHost::loadWindow() {
+void PluginHost::loadWindow(bool show) {
   if (window_ == nullptr) throw std::runtime_error("the host has shut the plug-in down");
   require(window_->loadWindow(), "the main window did not load");
-  require(window_->showWindow(), "the main window cannot be shown");
+  if (show) require(window_->showWindow(), "the main window cannot be shown");
+}
+
+void PluginHost::showWindow(bool shown) {
+  if (window_ == nullptr) throw std::runtime_error("the host has shut the plug-in down");
+  if (shown) {
+    require(window_->showWindow(), "the main window cannot be shown");
+  } else {
+    require(window_->hideWindow(), "the main window cannot be hidden");
+  }
+}
+
+void PluginHost::configure() {
+  if (plugin_ == nullptr) throw std::runtime_error("the host has shut the plug-in down");
+  require(plugin_->Configure(), "Configure");
 }
 
 std::string PluginHost::loadProjectData() {
@@ -178,6 +196,27 @@ HostStatus PluginHost::executeCommand(const std::string& first, const std::strin
       commands().ExecuteCommand(firstSelection, secondSelection, value, stream, additional);
   deliverBeats();
   return done;
+}
+
+namespace {
+
+std::vector<CommandOption> optionsOf(const CommandOptions& options) {
+  std::vector<CommandOption> listed;
+  for (const CommandOptions::Entry& entry : options.entries()) listed.push_back({entry.key, entry.text});
+  return listed;
+}
+
+}  // namespace
+
+std::vector<CommandOption> PluginHost::firstOptions() {
+  const auto options = require(commands().GetFirstOptions(), "GetFirstOptions");
+  return options ? optionsOf(*options) : std::vector<CommandOption>{};
+}
+
+std::vector<CommandOption> PluginHost::secondOptions(const std::string& first) {
+  std::string selection = first;
+  const auto options = require(commands().GetSecondOptions(selection), "GetSecondOptions");
+  return options ? optionsOf(*options) : std::vector<CommandOption>{};
 }
 
 std::vector<std::string> PluginHost::entries(const std::string& list) {

@@ -27,12 +27,21 @@ class CaptureLibrary;
 namespace tactolo::host {
 
 /// The parts of the helper object that a front end chooses: where the
-/// settings are kept, where DMX goes, and the project. Each must outlive the
+/// settings are kept, where DMX goes, the project, and the translator of the
+/// user's language (null: every text as it is given). Each must outlive the
 /// host.
 struct HelperParts {
   ISettings& settings;
   IMyStream& stream;
   IProject& project;
+  ITranslator* translator = nullptr;
+};
+
+/// One entry of the command server's option lists: its key and its text in
+/// the user's language.
+struct CommandOption {
+  std::string key;
+  std::string text;
 };
 
 /// The entry of `entries` that `wanted` names: decimal digits are a
@@ -61,13 +70,14 @@ class PluginHost {
   using BeatSink = std::function<void(const BeatEvent&)>;
 
   /// Opens the plug-in library at `pluginPath`, creates the plug-in on
-  /// `clock`, `capture` and `dialogs` and Inits it with a helper object made
-  /// of `parts`, its own message service and a translator that gives every
-  /// text as it is. Takes the main window and the command server from the
-  /// module information. std::runtime_error with a one-line message when
-  /// any of that fails.
+  /// `clock`, `capture`, `dialogs` and the desktop's system colours
+  /// (`colors`; null: the standard ones) and Inits it with a helper object
+  /// made of `parts` and its own message service. Takes the main window and
+  /// the command server from the module information. std::runtime_error
+  /// with a one-line message when any of that fails.
   PluginHost(const std::string& pluginPath, const std::string& title, EventClock& clock,
-             CaptureLibrary& capture, DialogService& dialogs, HelperParts parts);
+             CaptureLibrary& capture, DialogService& dialogs, HelperParts parts,
+             const SystemColors* colors = nullptr);
   /// Ends the module if shutdown() has not run.
   ~PluginHost();
   PluginHost(const PluginHost&) = delete;
@@ -78,21 +88,36 @@ class PluginHost {
   /// The plug-in's automation interface; std::runtime_error after
   /// shutdown().
   IPluginAutomation& automation();
+  /// The same, for a view that keeps it (it must let go of it before this
+  /// host ends).
+  std::shared_ptr<IPluginAutomation> sharedAutomation() { return automation_; }
   /// The command server the module information handed out.
   ICommandServer& commands();
 
   /// Gets every beat message from now on, in order.
   void setBeatSink(BeatSink sink) { onBeat_ = std::move(sink); }
 
-  /// Loads and shows the main window, as a user finds it after opening the
-  /// tool window; std::runtime_error when it does not load.
-  void loadWindow();
+  /// Loads the main window and, when `show`, shows it, as a user finds it
+  /// after opening the tool window; std::runtime_error when it does not
+  /// load.
+  void loadWindow(bool show = true);
+  /// Shows or hides the loaded main window (the tool window's showWindow
+  /// and hideWindow); std::runtime_error with the plug-in's message.
+  void showWindow(bool shown);
+  /// The plug-in's Configure: opens the VU configuration editor.
+  /// std::runtime_error with the plug-in's message.
+  void configure();
   /// The project data calls of the main window (ILMQTool). Empty when they
   /// went well, else the plug-in's message.
   std::string loadProjectData();
   std::string saveProjectData();
   /// ExecuteCommand on the command server, then hands on the beats it sent.
   HostStatus executeCommand(const std::string& first, const std::string& second, int32_t value);
+  /// The command server's first options (GetFirstOptions), and the second
+  /// options of the first option `first` (GetSecondOptions), texts through
+  /// the translator; std::runtime_error with the plug-in's message.
+  std::vector<CommandOption> firstOptions();
+  std::vector<CommandOption> secondOptions(const std::string& first);
 
   /// The entries of a drop-down list of the main window ("devicesBox",
   /// "inputBox", "methodBox"), in order.

@@ -26,7 +26,17 @@ std::string defaultPluginPath() {
   std::error_code error;
   const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
   if (error) return "libtactolo-plugin.so";
-  return (executable.parent_path() / "libtactolo-plugin.so").string();
+  const auto beside = executable.parent_path() / "libtactolo-plugin.so";
+#ifdef TACTOLO_PLUGIN_FROM_BIN
+  // Installed, the library lies in the library folder, at the same place
+  // relative to the executables wherever the installation was put.
+  if (!std::filesystem::exists(beside, error)) {
+    const auto installed =
+        (executable.parent_path() / TACTOLO_PLUGIN_FROM_BIN / "libtactolo-plugin.so").lexically_normal();
+    if (std::filesystem::exists(installed, error)) return installed.string();
+  }
+#endif
+  return beside.string();
 }
 
 PluginLibrary::PluginLibrary(const std::string& path) : path_(path) {

@@ -12,7 +12,9 @@
 namespace tactolo::host {
 
 /// Where the plug-in library is: $TACTOLO_PLUGIN when set, otherwise
-/// libtactolo-plugin.so next to the running executable.
+/// libtactolo-plugin.so next to the running executable (the build folder),
+/// or else where `cmake --install` puts it relative to the executables
+/// (LIBDIR/tactolo beside BINDIR).
 std::string defaultPluginPath();
 
 /// An opened plug-in library. The platform services handed to create() must

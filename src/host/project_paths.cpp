@@ -71,8 +71,10 @@ ProjectPaths ProjectPaths::userDefault() {
   return paths;
 }
 
-std::string DefaultDevicesPath() {
-  return (xdgFolder("XDG_CONFIG_HOME", ".config") / "tactolo" / "devices.json").string();
+std::string UserConfigFile(const std::string& name) {
+  return (xdgFolder("XDG_CONFIG_HOME", ".config") / "tactolo" / name).string();
 }
+
+std::string DefaultDevicesPath() { return UserConfigFile("devices.json"); }
 
 }  // namespace tactolo::host

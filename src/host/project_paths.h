@@ -43,8 +43,12 @@ struct ProjectPaths {
   static ProjectPaths userDefault();
 };
 
-/// The user's device store: $XDG_CONFIG_HOME/tactolo/devices.json, with
-/// ~/.config when XDG_CONFIG_HOME is unset, empty or not absolute.
+/// The file `name` of Tactolo's folder of the user's configuration:
+/// $XDG_CONFIG_HOME/tactolo/NAME, with ~/.config when XDG_CONFIG_HOME is
+/// unset, empty or not absolute.
+std::string UserConfigFile(const std::string& name);
+
+/// The user's device store: UserConfigFile("devices.json").
 std::string DefaultDevicesPath();
 
 /// The project as the helper object hands it to the plug-in.

@@ -55,8 +55,10 @@ class OpenProject {
   /// save) and the device store's values for the project's name. A project
   /// without an sACN identifier gets a fresh one, kept from the first save
   /// on. Refuses (StoreError) a file that cannot be read, is damaged or was
-  /// written by a newer Tactolo, before anything is written.
-  OpenProject(ProjectPaths paths, DeviceStore devices);
+  /// written by a newer Tactolo, before anything is written. With `fresh`
+  /// the file is not read: the project starts new, and its first save
+  /// replaces the file.
+  OpenProject(ProjectPaths paths, DeviceStore devices, bool fresh = false);
   OpenProject(const OpenProject&) = delete;
   OpenProject& operator=(const OpenProject&) = delete;
 
@@ -77,6 +79,12 @@ class OpenProject {
   /// tried; a failure leaves that file as it was and is reported, both
   /// messages joined, as StoreError.
   void save();
+  /// Saves the project as the file of `paths` from now on (the device
+  /// store's values under its name), as save() does; the project's VU
+  /// layouts (`*vuconf` in its folder) are copied into the new folder where
+  /// it has no file of that name. On failure (StoreError) the project stays
+  /// where it was; layouts already copied stay too.
+  void saveAs(ProjectPaths paths);
 
  private:
   ProjectPaths paths_;

@@ -6,8 +6,8 @@ namespace tactolo::host {
 
 namespace {
 
-std::unique_ptr<DmxOutput> makeOutput(const ShowSetup& setup, NoticeQueue& notices) {
-  const OutputSettings& outputs = setup.outputs;
+std::unique_ptr<DmxOutput> makeOutput(const ShowSetup& setup, const OutputSettings& outputs,
+                                      NoticeQueue& notices) {
   switch (outputs.dmx) {
     case DmxOutputKind::Sacn:
       return std::make_unique<SacnOutput>(outputs.sacn, outputs.universes, setup.sacn);
@@ -26,18 +26,50 @@ std::unique_ptr<DmxOutput> makeOutput(const ShowSetup& setup, NoticeQueue& notic
 
 Show::Show(const ShowSetup& setup, ISettings& settings, IProject& project, EventClock& clock,
            CaptureLibrary& capture, DialogService& dialogs, Warn warn)
-    : warn_(std::move(warn)) {
-  output_ = makeOutput(setup, notices_);
-  universes_ = std::make_unique<DmxUniverses>(setup.outputs.universes, *output_, warn_);
+    : clock_(clock), setup_(setup), outputs_(setup.outputs), warn_(std::move(warn)) {
+  output_ = makeOutput(setup_, outputs_, notices_);
+  universes_ = std::make_unique<DmxUniverses>(outputs_.universes, *output_, warn_);
   host_ = std::make_unique<PluginHost>(setup.pluginPath, setup.title, clock, capture, dialogs,
-                                       HelperParts{settings, *universes_, project});
+                                       HelperParts{settings, *universes_, project, setup.translator},
+                                       setup.colors);
   actions_ = std::make_unique<BeatActions>(clock, *universes_, setup.actions);
-  const OscSettings& osc = setup.outputs.osc;
+  const OscSettings& osc = outputs_.osc;
   if (!osc.sendTo.empty() || osc.listenPort != 0) {
     osc_ = std::make_unique<OscBridge>(osc, host_->commands(), warn_);
   }
-  if (setup.outputs.link) link_ = std::make_unique<LinkSession>();
+  if (outputs_.link) link_ = std::make_unique<LinkSession>();
   host_->setBeatSink([this](const BeatEvent& beat) { this->beat(beat); });
+}
+
+void Show::setOutputs(const OutputSettings& outputs) {
+  std::unique_ptr<DmxOutput> output = makeOutput(setup_, outputs, notices_);
+  // What the universes hold now still goes out where it was going.
+  universes_->flush();
+  if (!outputsClosed_) output_->close();
+  universes_->reconfigure(outputs.universes, *output);
+  output_ = std::move(output);
+  outputsClosed_ = false;
+  universes_->flush();
+
+  const OscSettings& osc = outputs.osc;
+  if (osc != outputs_.osc) {
+    // The old bridge lets go of its port before the new one listens there.
+    osc_.reset();
+    if (!osc.sendTo.empty() || osc.listenPort != 0) {
+      osc_ = std::make_unique<OscBridge>(osc, host_->commands(), warn_);
+    }
+  }
+  if (outputs.link && !link_) link_ = std::make_unique<LinkSession>();
+  if (!outputs.link) link_.reset();
+  outputs_ = outputs;
+}
+
+void Show::setActions(std::vector<BeatAction> actions) {
+  auto replaced = std::make_unique<BeatActions>(clock_, *universes_, std::move(actions));
+  // The old actions' channels go dark before the new ones act.
+  actions_->darken();
+  actions_ = std::move(replaced);
+  universes_->flush();
 }
 
 Show::~Show() {

@@ -39,6 +39,10 @@ struct ShowSetup {
   /// own), and olad's RPC port.
   SacnOutput::Options sacn;
   uint16_t olaRpcPort = OlaOutput::kDefaultRpcPort;
+  /// The desktop's system colours and the translator of the user's
+  /// language; null: the standard colours, texts as given.
+  const SystemColors* colors = nullptr;
+  ITranslator* translator = nullptr;
 };
 
 /// The output that sends nothing (`--dmx none`).
@@ -90,6 +94,22 @@ class Show {
 
   PluginHost& host() { return *host_; }
   DmxUniverses& universes() { return *universes_; }
+  /// The outputs and beat actions the show runs with.
+  const OutputSettings& outputs() const { return outputs_; }
+  std::vector<BeatAction> actions() const { return actions_->actions(); }
+
+  /// Runs with `outputs` from now on: the new DMX output is made first
+  /// (nothing changes when that fails: std::runtime_error or
+  /// std::invalid_argument), then what the universes hold goes out through
+  /// the old one and it closes, the universes take the new count (channels
+  /// past it are dropped) and go out whole through the new output; OSC and
+  /// Link start, stop or start anew as their settings changed. The loop
+  /// watches oscFd() anew afterwards.
+  void setOutputs(const OutputSettings& outputs);
+  /// Runs `actions` from now on (each checked with checkBeatAction, else
+  /// std::invalid_argument and nothing changes); what the old ones lit goes
+  /// dark.
+  void setActions(std::vector<BeatAction> actions);
   /// The UDP port OSC commands arrive on; 0 when not listening.
   int oscListenPort() const { return osc_ ? osc_->listenPort() : 0; }
 
@@ -119,6 +139,9 @@ class Show {
  private:
   void beat(const BeatEvent& beat);
 
+  EventClock& clock_;
+  ShowSetup setup_;
+  OutputSettings outputs_;
   Warn warn_;
   NoticeQueue notices_;
   std::unique_ptr<DmxOutput> output_;

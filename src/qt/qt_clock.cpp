@@ -22,8 +22,13 @@ void QtClock::runDue() {
   // fires on the next round of the event loop rather than looping here.
   // (The plug-in's timers catch what their handlers raise, so firing returns.)
   firing_ = true;
+  round_.began = std::chrono::steady_clock::now();
+  const std::optional<TimeMs> due = nextDueMs();
+  round_.late = due ? round_.began - (origin_ + std::chrono::milliseconds(*due))
+                    : std::chrono::steady_clock::duration{};
   armedFor_.reset();
   fireUntil(nowMs(), [](TimeMs) {});
+  if (afterRound_) afterRound_();
   firing_ = false;
   rearm();
 }

@@ -9,6 +9,7 @@
 
 #include <QTimer>
 #include <chrono>
+#include <functional>
 #include <optional>
 
 #include "platform/clock.h"
@@ -23,9 +24,21 @@ class QtClock final : public EventClock {
   QtClock& operator=(const QtClock&) = delete;
 
   TimeMs nowMs() const override;
-  /// Fires every event due by now, then waits for the next one. The timer
-  /// calls it; a host may call it too.
+  /// Fires every event due by now, runs the round's end, then waits for the
+  /// next one. The timer calls it; a host may call it too.
   void runDue();
+  /// Runs after every round of due events, as a poll loop's round ends (a
+  /// show hands on its beats and sends its universes there). Empty: none.
+  void setAfterRound(std::function<void()> hook) { afterRound_ = std::move(hook); }
+
+  /// The round under way or the last one: when it began (steady clock) and
+  /// how long after the earliest event it fired was due, so that a host can
+  /// measure how late and how long its rounds run.
+  struct Round {
+    std::chrono::steady_clock::time_point began{};
+    std::chrono::steady_clock::duration late{};
+  };
+  const Round& lastRound() const { return round_; }
 
  protected:
   void pendingChanged() override;
@@ -37,6 +50,8 @@ class QtClock final : public EventClock {
   QTimer timer_;
   std::optional<TimeMs> armedFor_;
   bool firing_ = false;
+  std::function<void()> afterRound_;
+  Round round_;
 };
 
 }  // namespace tactolo::qt

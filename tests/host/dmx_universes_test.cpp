@@ -123,5 +123,32 @@ TEST(DmxUniversesTest, HighestLayerWinsAndOnlyChangesAreShownAndSent) {
   EXPECT_EQ(universes.value(2), 50);
 }
 
+TEST(DmxUniversesTest, ReconfiguredKeepsTheChannelsThatFitAndHandsEveryUniverseToTheNewOutput) {
+  testing::RecordingDmxOutput first, second;
+  std::vector<std::string> warnings;
+  DmxUniverses universes(2, first, [&](const std::string& message) { warnings.push_back(message); });
+  (void)universes.SetChannel(3, 30, true);
+  (void)universes.SetChannel(600, 60, true);
+  (void)universes.SetChannel(1100, 1, true);  // refused: two universes
+  universes.flush();
+  EXPECT_THROW(universes.reconfigure(0, second), std::invalid_argument);
+
+  universes.reconfigure(1, second);
+  (void)universes.SetChannel(1100, 1, true);  // refused again, and told again
+  universes.flush();
+  EXPECT_EQ(first.frames.size(), 2u) << "the old output gets nothing more";
+  ASSERT_EQ(second.frames.size(), 1u);
+  EXPECT_EQ(second.frames[0].values[2], 30);
+  EXPECT_EQ(universes.value(600), 0);
+  EXPECT_EQ(warnings.size(), 2u);
+
+  universes.reconfigure(3, second);
+  (void)universes.SetChannel(1100, 1, true);
+  universes.flush();
+  ASSERT_EQ(second.frames.size(), 4u);
+  EXPECT_EQ(second.frames[1].values[2], 30);
+  EXPECT_EQ(second.frames[3].values[1100 - 1024 - 1], 1);
+}
+
 }  // namespace
 }  // namespace tactolo::host

@@ -139,5 +139,28 @@ TEST_F(OpenProjectTest, DeviceValuesBelongToTheProjectNameOnThisComputer) {
   EXPECT_EQ(ReadProjectFile(path("b/other.json"))->outputs.universes, 2);
 }
 
+TEST_F(OpenProjectTest, SaveAsMovesTheProjectWithItsLayoutsAndAFailureLeavesItWhereItWas) {
+  fs::create_directories(folder_ / "a");
+  fs::create_directories(folder_ / "b");
+  put("a/front.vuconf", "front in a");
+  put("a/back.vuconf", "back in a");
+  put("b/back.vuconf", "back in b");
+  OpenProject show(ProjectPaths::forFile(path("a/show.json")), devices());
+  show.settings().WriteDeviceValue("TactoloMain_DeviceIndex", "2");
+
+  EXPECT_THROW(show.saveAs(ProjectPaths::forFile(path("missing/stage.json"))), StoreError);
+  EXPECT_EQ(show.location().BaseFilename().value, path("a/show"));
+
+  show.saveAs(ProjectPaths::forFile(path("b/stage.json")));
+  EXPECT_EQ(show.location().name().value, "stage");
+  EXPECT_EQ(show.location().BaseFilename().value, path("b/stage"));
+  EXPECT_EQ(contents("b/front.vuconf"), "front in a");
+  EXPECT_EQ(contents("b/back.vuconf"), "back in b") << "a layout there is never overwritten";
+  EXPECT_FALSE(fs::exists(path("a/show.json")));
+  OpenProject moved(ProjectPaths::forFile(path("b/stage.json")), devices());
+  EXPECT_TRUE(moved.existed());
+  EXPECT_EQ(read(moved.settings(), "TactoloMain_DeviceIndex", true), "2");
+}
+
 }  // namespace
 }  // namespace tactolo::host
