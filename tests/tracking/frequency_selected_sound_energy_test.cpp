@@ -155,31 +155,23 @@ TEST(FrequencySelectedSoundEnergy, StatisticsOfThePrevious43EnergiesInEverySubba
   }
 }
 
-TEST(FrequencySelectedSoundEnergy, SilenceNeverBeatsOnceTheHistoryHoldsTheFloor) {
+TEST(FrequencySelectedSoundEnergy, SilenceHoldsTheFloorAndAJumpAboveTheFactorTimesTheMeanBeats) {
   Method method;
-  const Spectrum s = silence();
   // The floor energy is above a mean of start zeros.
-  EXPECT_TRUE(method.run(s.data(), 1.0));
-  for (int i = 1; i < Method::kHistoryLength; ++i) method.run(s.data(), 1.0);
-  for (int i = 0; i < 200; ++i) ASSERT_FALSE(method.run(s.data(), 1.0)) << i;
+  EXPECT_TRUE(method.run(silence().data(), 1.0));
+  for (int i = 1; i < Method::kHistoryLength; ++i) method.run(silence().data(), 1.0);
+  for (int i = 0; i < 200; ++i) ASSERT_FALSE(method.run(silence().data(), 1.0)) << i;
   for (int i = 0; i < 64; ++i) {
     EXPECT_EQ(method.SubbandEnergy()[i], Method::kEnergyFloor);
     EXPECT_NEAR(method.SubbandFactor()[i], 1.5142857, 1e-12);
   }
-}
-
-TEST(FrequencySelectedSoundEnergy, JumpAboveTheFactorTimesTheMeanBeats) {
-  auto steady = [] {
-    Method method = withCount(8);
+  for (const auto& [jump, beat] : {std::pair{1.51, false}, {1.52, true}}) {
+    method = withCount(8);
     for (int i = 0; i < 60; ++i) method.run(energies(method, {{0, 1.0}}).data(), 1.0);
-    return method;
-  };
-  Method method = steady();
-  EXPECT_FALSE(method.run(energies(method, {{0, 1.51}}).data(), 1.0));
-  method = steady();
-  EXPECT_TRUE(method.run(energies(method, {{0, 1.52}}).data(), 1.0));
-  EXPECT_NEAR(method.SubbandAverage()[0], 1.0, 1e-6);
-  EXPECT_NEAR(method.SubbandHistory(0, 0), 1.52, 1e-6);
+    EXPECT_EQ(method.run(energies(method, {{0, jump}}).data(), 1.0), beat);
+    EXPECT_NEAR(method.SubbandAverage()[0], 1.0, 1e-6);
+    EXPECT_NEAR(method.SubbandHistory(0, 0), jump, 1e-6);
+  }
 }
 
 TEST(FrequencySelectedSoundEnergy, EmptyFirstSubbandOf256NeverBeats) {
@@ -246,7 +238,10 @@ TEST(FrequencySelectedSoundEnergy, RankedSelectionLeavesOutTheMostVariedSubbands
   for (int m : {1, 2, 8}) {
     Method ranked = withCount(8);
     ranked.chooseRanked(true);
-    ranked.moveSlider(m);
+    // From 1, so that the end of the slider's range counts too; values
+    // outside 1..8 are ignored.
+    for (int value : {1, m, 0, 9}) ranked.moveSlider(value);
+    EXPECT_EQ(ranked.FSSESubbandValue(), m);
     Method unranked = withCount(8);
     int rankedBeats = 0;
     int unrankedBeats = 0;

@@ -16,44 +16,42 @@ std::vector<float> spectrumWithEnergy(double energy) {
   return bins;
 }
 
-TEST(SimpleSoundEnergy, SilenceBeatsOnlyWhileTheHistoryHoldsItsStartZeros) {
+TEST(SimpleSoundEnergy, SteadyInputBeatsOnlyWhileTheHistoryHoldsItsStartZeros) {
+  for (double energy : {0.0, 2.0}) {
+    SimpleSoundEnergy method;
+    const auto steady = spectrumWithEnergy(energy);
+    // The start block of the cycle covers these first ticks.
+    EXPECT_TRUE(method.run(steady.data(), 1.0));
+    for (int i = 1; i < 43; ++i) method.run(steady.data(), 1.0);
+    for (int i = 0; i < 200; ++i) ASSERT_FALSE(method.run(steady.data(), 1.0)) << i;
+  }
   SimpleSoundEnergy method;
-  std::vector<float> silence(1024, 0.0f);
-  // The floor (0.001) is above a mean of zeros: the start block of the cycle
-  // covers these first ticks.
-  EXPECT_TRUE(method.run(silence.data(), 1.0));
-  for (int i = 1; i < 43; ++i) method.run(silence.data(), 1.0);
-  for (int i = 0; i < 200; ++i) ASSERT_FALSE(method.run(silence.data(), 1.0)) << i;
-  EXPECT_DOUBLE_EQ(method.SSEEnergy, 0.001);
+  for (int i = 0; i < 50; ++i) method.run(spectrumWithEnergy(0.0).data(), 1.0);
+  EXPECT_DOUBLE_EQ(method.SSEEnergy, 0.001);  // the floor
   EXPECT_NEAR(method.SSEVariance, 0.0, 1e-30);
   EXPECT_NEAR(method.SSEFactor, 1.5142857, 1e-12);
-}
-
-TEST(SimpleSoundEnergy, SteadyToneNeverBeatsOnceTheHistoryIsFull) {
-  SimpleSoundEnergy method;
-  auto tone = spectrumWithEnergy(2.0);
-  for (int i = 0; i < 43; ++i) method.run(tone.data(), 1.0);
-  for (int i = 0; i < 100; ++i) ASSERT_FALSE(method.run(tone.data(), 1.0)) << i;
+  // Every bin but the last counts.
+  std::vector<float> edges(1024, 0.0f);
+  edges[0] = 1.0f;
+  edges[1022] = 2.0f;
+  edges[1023] = 100.0f;
+  method.run(edges.data(), 1.0);
+  EXPECT_DOUBLE_EQ(method.SSEEnergy, 5.0);
 }
 
 TEST(SimpleSoundEnergy, JumpAboveTheThresholdTimesTheGainBeats) {
-  const auto steady = [] {
+  // 1.5142857 times the mean is the threshold; the gain factor scales the
+  // energy (0.62 x 2.45 clears it); the mean is taken before the jump
+  // enters the history.
+  for (const auto& [energy, gain, beat] :
+       {std::tuple{1.514, 1.0, false}, {1.52, 1.0, true}, {0.62, 2.45, true}, {0.6, 2.45, false}}) {
     SimpleSoundEnergy method;
     for (int i = 0; i < 43; ++i) method.run(spectrumWithEnergy(1.0).data(), 1.0);
-    return method;
-  };
-  // 1.5142857 times the mean is the threshold: just below gives nothing.
-  SimpleSoundEnergy method = steady();
-  EXPECT_FALSE(method.run(spectrumWithEnergy(1.514).data(), 1.0));
-  method = steady();
-  EXPECT_TRUE(method.run(spectrumWithEnergy(1.52).data(), 1.0));
-  // The mean was taken before the jump entered the history.
-  EXPECT_NEAR(method.SSEAverage, 1.0, 1e-6);
-  EXPECT_NEAR(method.SSEHistory[0], 1.52, 1e-6);
-  // The gain factor scales the energy: 0.62 x 2.45 clears the threshold.
-  method = steady();
-  EXPECT_TRUE(method.run(spectrumWithEnergy(0.62).data(), 2.45));
-  EXPECT_NEAR(method.SSEEnergy, 0.62 * 2.45, 1e-6);
+    EXPECT_EQ(method.run(spectrumWithEnergy(energy).data(), gain), beat) << energy;
+    EXPECT_NEAR(method.SSEAverage, 1.0, 1e-6);
+    EXPECT_NEAR(method.SSEHistory[0], energy * gain, 1e-6);
+    EXPECT_NEAR(method.SSEHistory[42], 1.0, 1e-6);
+  }
 }
 
 TEST(SimpleSoundEnergy, LargeVarianceMakesEveryTickABeat) {
@@ -64,14 +62,6 @@ TEST(SimpleSoundEnergy, LargeVarianceMakesEveryTickABeat) {
   // Variance of alternating 0 / 200 values is near 10000: the factor is negative.
   EXPECT_TRUE(method.run(quiet.data(), 1.0));
   EXPECT_LT(method.SSEFactor, 0.0);
-}
-
-TEST(SimpleSoundEnergy, LastBinIsIgnored) {
-  SimpleSoundEnergy method;
-  std::vector<float> bins(1024, 0.0f);
-  bins[1023] = 100.0f;
-  method.run(bins.data(), 1.0);
-  EXPECT_DOUBLE_EQ(method.SSEEnergy, 0.001);
 }
 
 TEST(MeasureBpm, IntervalsToTempoRoundedDownAndNoTempoForNoInterval) {

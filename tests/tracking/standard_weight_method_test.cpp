@@ -20,18 +20,13 @@ struct Gain {
   double floor;
 };
 constexpr Gain kAtLoad{1.0, 100.0, 1.0};
-constexpr Gain kGain0{0.55, 50.0, 101.0};
-constexpr Gain kGain50{1.5, 100.0, 1.0};
-constexpr Gain kGain100{2.45, 150.0, 0.5};
+constexpr Gain kGains[] = {{0.55, 50.0, 101.0}, {1.5, 100.0, 1.0}, {2.45, 150.0, 0.5}};
 
-Spectrum withBins(int first, int last, double level) {
+Spectrum bass(double level) {
   Spectrum s = silence();
-  for (int bin = first; bin <= last; ++bin) s[bin] = static_cast<float>(level);
+  for (int bin = 4; bin <= 7; ++bin) s[bin] = static_cast<float>(level);
   return s;
 }
-
-Spectrum bass(double level) { return withBins(4, 7, level); }
-Spectrum hihat(double level) { return withBins(233, 372, level); }
 
 bool tick(StandardWeightMethod& method, const Spectrum& s, Gain gain = kAtLoad) {
   return method.run(s.data(), gain.factor, gain.scale, gain.floor);
@@ -46,66 +41,35 @@ StandardWeightMethod linearMethod(int optionIndex = 0) {
   return method;
 }
 
-TEST(StandardWeightMethod, BassBandReadsBinsFourToSevenOnly) {
-  StandardWeightMethod method = linearMethod(0);
-  // Loud and jumping everywhere but bins 4..7: never a beat.
-  for (int i = 0; i < 300; ++i) {
-    Spectrum s(1024, i % 7 == 0 ? 5.0f : 0.01f);
-    for (int bin = 4; bin <= 7; ++bin) s[bin] = 0.0f;
-    ASSERT_FALSE(tick(method, s)) << i;
-    ASSERT_EQ(method.SWMEnergy, 0.0);
-  }
-
-  Spectrum s = silence();
-  s[4] = 1.0f;
-  s[5] = 2.0f;
-  s[6] = 3.0f;
-  s[7] = 4.0f;
-  EXPECT_TRUE(tick(method, s));
-  EXPECT_DOUBLE_EQ(method.SWMBassEnergy, 2.5);
-  EXPECT_DOUBLE_EQ(method.SWMEnergy, 6 * 2.5);
-}
-
-TEST(StandardWeightMethod, HihatBandWithCorrection) {
+TEST(StandardWeightMethod, EachBandReadsItsOwnBinsAndTheUnusedBandKeepsItsValue) {
+  // Bin k holds (k + 1) x scale, so a band's mean tells which bins it read:
+  // bass 4..7 (5..8, mean 6.5), hi-hat 233..372 (234..373, mean 303.5).
+  const auto ramp = [](double scale) {
+    Spectrum s(1024);
+    for (int bin = 0; bin < 1024; ++bin) s[bin] = static_cast<float>((bin + 1) * scale);
+    return s;
+  };
   StandardWeightMethod method = linearMethod(1);
   method.setCorrection(1100);
-  EXPECT_EQ(method.SWMCorrectionFactor, 11);
-  Spectrum s = hihat(0.01);
-  s[232] = 5.0f;  // the neighbours of the band do not count
-  s[373] = 5.0f;
-  s[5] = 5.0f;
-  tick(method, s);
-  EXPECT_NEAR(method.SWMHihatEnergy, 0.11, 1e-7);
-  EXPECT_NEAR(method.SWMEnergy, 0.66, 1e-7);  // 6 x 0.01 x 11
-}
-
-TEST(StandardWeightMethod, BothBandsAreAveragedAndAnUnusedBandKeepsItsValue) {
-  StandardWeightMethod method = linearMethod(2);
-  Spectrum s = hihat(0.01);
-  for (int bin = 4; bin <= 7; ++bin) s[bin] = 0.5f;
-  tick(method, s);
-  EXPECT_NEAR(method.SWMHihatEnergy, 0.04, 1e-7);  // correction factor 4 at load
-  EXPECT_DOUBLE_EQ(method.SWMBassEnergy, 0.5);
-  EXPECT_NEAR(method.SWMEnergy, 6 * (0.04 + 0.5) / 2, 1e-7);
-
+  tick(method, ramp(1));
+  EXPECT_EQ(method.SWMHihatEnergy, 303.5 * 11);
+  EXPECT_EQ(method.SWMBassEnergy, 0.0);
+  EXPECT_EQ(method.SWMEnergy, 6 * 303.5 * 11);
   method.chooseBand(0);
-  tick(method, bass(0.25));
-  EXPECT_NEAR(method.SWMHihatEnergy, 0.04, 1e-7);
-  EXPECT_DOUBLE_EQ(method.SWMEnergy, 1.5);
+  tick(method, ramp(2));
+  EXPECT_EQ(method.SWMBassEnergy, 13.0);
+  EXPECT_EQ(method.SWMHihatEnergy, 303.5 * 11);
+  EXPECT_EQ(method.SWMEnergy, 6 * 13.0);
+  method.chooseBand(2);
+  tick(method, ramp(0.5));
+  EXPECT_EQ(method.SWMEnergy, 6 * (3.25 + 151.75 * 11) / 2);
 
-  method.chooseBand(1);
-  tick(method, hihat(0.02));
-  EXPECT_DOUBLE_EQ(method.SWMBassEnergy, 0.25);
-}
-
-TEST(StandardWeightMethod, HandlersAtTheEdgesOfTheirControls) {
-  // The common values are in the method_panels transcript.
-  StandardWeightMethod method;
-  for (auto [option, index] : std::vector<std::pair<int, int16_t>>{{1, 1}, {3, 2}, {-1, 2}}) {
+  // Out of range: an index other than 0 and 1 is both bands. Correction:
+  // v / 100, halves to even.
+  for (auto [option, index] : std::vector<std::pair<int, int16_t>>{{1, 1}, {0, 0}, {3, 2}, {-1, 2}}) {
     method.chooseBand(option);
     EXPECT_EQ(method.SWMBassHihatIndex, index) << option;
   }
-  // Halves go to the even neighbour.
   for (auto [value, factor] :
        std::vector<std::pair<int, int16_t>>{{200, 2}, {1149, 11}, {1150, 12}, {1250, 12}, {2000, 20}}) {
     method.setCorrection(value);
@@ -118,73 +82,62 @@ TEST(StandardWeightMethod, GainScalesTheBandBeforeThePower) {
   method.setSensitivity(-100);
   tick(method, bass(0.25));
   EXPECT_NEAR(method.SWMEnergy, 7.59375, 1e-12);  // 1.5 ^ 5
-
   method.setSensitivity(0);
-  tick(method, bass(0.25), kGain100);
+  tick(method, bass(0.25), kGains[2]);
   EXPECT_NEAR(method.SWMEnergy, std::pow(1.5 * 2.45, 3.0), 1e-9);
 }
 
-TEST(StandardWeightMethod, ConstantInputNeverBeatsOnceTheHistoriesAreFull) {
-  for (Gain gain : {kGain0, kGain50, kGain100}) {
+TEST(StandardWeightMethod, SteadyInputNeverBeatsOnceTheHistoriesAreFullAndSilenceNever) {
+  for (Gain gain : kGains) {
     StandardWeightMethod method;
-    const Spectrum s = bass(1.0);
     // While the histories still hold their start zeros the value stands out.
-    EXPECT_TRUE(tick(method, s, gain));
-    for (int i = 1; i < 200; ++i) tick(method, s, gain);
-    for (int i = 0; i < 300; ++i) ASSERT_FALSE(tick(method, s, gain)) << i;
+    EXPECT_TRUE(tick(method, bass(1.0), gain));
+    for (int i = 1; i < 200; ++i) tick(method, bass(1.0), gain);
+    for (int i = 0; i < 300; ++i) ASSERT_FALSE(tick(method, bass(1.0), gain)) << i;
+    StandardWeightMethod quiet;
+    for (int i = 0; i < 300; ++i) ASSERT_FALSE(tick(quiet, silence(), gain)) << i;
+    EXPECT_EQ(quiet.SWMLongThreshold, gain.floor);
   }
 }
 
-TEST(StandardWeightMethod, SilenceNeverBeats) {
-  StandardWeightMethod method;
-  for (int i = 0; i < 300; ++i) ASSERT_FALSE(tick(method, silence(), kGain100)) << i;
-  EXPECT_EQ(method.SWMLongThreshold, 0.5);
-}
-
-// One tick over a silent history whose scaled value is `ratio` times the
-// floor of `gain`, with exponent 1.
-bool spikeAt(Gain gain, double ratio, StandardWeightMethod* out = nullptr) {
-  StandardWeightMethod method = linearMethod(0);
-  for (int i = 0; i < 250; ++i) tick(method, silence(), gain);
-  const double level = ratio * gain.floor / (gain.scale * 6 * gain.factor);
-  const bool beat = tick(method, bass(level), gain);
-  if (out != nullptr) *out = method;
-  return beat;
-}
-
-TEST(StandardWeightMethod, SingleSpikeBeatsOnlyAboveTheGainFloor) {
-  for (Gain gain : {kGain0, kGain50, kGain100}) {
-    EXPECT_TRUE(spikeAt(gain, 1.02)) << gain.floor;
-    StandardWeightMethod method;
-    EXPECT_FALSE(spikeAt(gain, 0.98, &method)) << gain.floor;
-    // Twice the means is far below the floor: both thresholds are the floor.
-    EXPECT_EQ(method.SWMLongThreshold, gain.floor);
-    EXPECT_EQ(method.SWMShortThreshold, gain.floor);
+TEST(StandardWeightMethod, ASpikeOverSilenceBeatsOnlyAboveTheGainFloor) {
+  for (Gain gain : kGains) {
+    for (double ratio : {1.02, 0.98}) {
+      StandardWeightMethod method = linearMethod(0);
+      for (int i = 0; i < 250; ++i) tick(method, silence(), gain);
+      // Scaled, the spike is `ratio` times the floor; twice the means stays
+      // below the floor, so both thresholds are the floor.
+      EXPECT_EQ(tick(method, bass(ratio * gain.floor / (gain.scale * 6 * gain.factor)), gain), ratio > 1)
+          << gain.floor;
+      EXPECT_EQ(method.SWMLongThreshold, gain.floor);
+      EXPECT_EQ(method.SWMShortThreshold, gain.floor);
+    }
   }
 }
 
-TEST(StandardWeightMethod, BothMeansIncludeTheCurrentValueAndMustBeCleared) {
-  // Over a history of 1.0 values a value s clears the long threshold when
-  // s > 2 (199 + s) / 200, that is s > 2.0101, and the short one when
-  // s > 2 (49 + s) / 50, that is s > 2.0417.
-  auto afterSteadyTicks = [] {
-    StandardWeightMethod method = linearMethod(0);
-    for (int i = 0; i < 250; ++i) tick(method, bass(1.0 / 6));
-    return method;
+TEST(StandardWeightMethod, ABeatLiesAboveTwiceBothMeansWhichIncludeTheValue) {
+  // Energies (SWMEnergy) of 150 older ticks, 49 recent ones and the value.
+  // Over 199 energies of 1 a value s clears the long threshold when s > 2
+  // (199 + s) / 200, that is s > 2.0101, and the short one when s > 2 (49 +
+  // s) / 50, s > 2.0417.
+  struct Case {
+    double older, recent, value;
+    bool beat;
   };
-  StandardWeightMethod method = afterSteadyTicks();
-  EXPECT_FALSE(tick(method, bass(2.03 / 6)));
-  method = afterSteadyTicks();
-  EXPECT_TRUE(tick(method, bass(2.05 / 6)));
-
-  // A loud stretch 1..4 s ago raises the long mean only: the short threshold
-  // is cleared, the long one is not.
-  method = linearMethod(0);
-  for (int i = 0; i < 150; ++i) tick(method, bass(3.0 / 6));
-  for (int i = 0; i < 49; ++i) tick(method, bass(1.0 / 6));
-  EXPECT_FALSE(tick(method, bass(2.5 / 6)));
-  EXPECT_LT(100 * method.SWMEnergy, method.SWMLongThreshold);
-  EXPECT_GT(100 * method.SWMEnergy, method.SWMShortThreshold);
+  for (const Case& c : {Case{1, 1, 2.03, false},
+                        {1, 1, 2.05, true},
+                        // Loud 1..4 s ago: the short threshold is cleared, the
+                        // long one is not.
+                        {3, 1, 2.5, false},
+                        // Exactly at the long threshold (150 x 990 + 1500 =
+                        // 100 x 1500), far above the short one: no beat.
+                        {990, 0, 1500, false},
+                        {990, 0, 1500.06, true}}) {
+    StandardWeightMethod method = linearMethod(0);
+    for (int i = 0; i < 150; ++i) tick(method, bass(c.older / 6));
+    for (int i = 0; i < 49; ++i) tick(method, bass(c.recent / 6));
+    EXPECT_EQ(tick(method, bass(c.value / 6)), c.beat) << c.older << " " << c.value;
+  }
 }
 
 TEST(StandardWeightMethod, RunningSumsFollowTheHistories) {
@@ -196,10 +149,12 @@ TEST(StandardWeightMethod, RunningSumsFollowTheHistories) {
     values.push_back(method.SWMEnergy);
   }
   // Index 0 is the oldest entry, the last the newest.
-  for (int i = 0; i < 200; ++i) ASSERT_EQ(method.SWMLongHistory[i], values[500 + i]) << i;
-  for (int i = 0; i < 50; ++i) ASSERT_EQ(method.SWMShortHistory[i], values[650 + i]) << i;
-  const double longSum = std::accumulate(method.SWMLongHistory.begin(), method.SWMLongHistory.end(), 0.0);
-  const double shortSum = std::accumulate(method.SWMShortHistory.begin(), method.SWMShortHistory.end(), 0.0);
+  EXPECT_EQ(std::vector<double>(method.SWMLongHistory.begin(), method.SWMLongHistory.end()),
+            std::vector<double>(values.begin() + 500, values.end()));
+  EXPECT_EQ(std::vector<double>(method.SWMShortHistory.begin(), method.SWMShortHistory.end()),
+            std::vector<double>(values.begin() + 650, values.end()));
+  const double longSum = std::accumulate(values.begin() + 500, values.end(), 0.0);
+  const double shortSum = std::accumulate(values.begin() + 650, values.end(), 0.0);
   EXPECT_NEAR(method.SWMLongSum, longSum, 1e-9 * longSum);
   EXPECT_NEAR(method.SWMShortSum, shortSum, 1e-9 * shortSum);
   EXPECT_NEAR(method.SWMLongThreshold, std::max(2 * longSum / 200 * 100, 1.0), 1e-9 * longSum);
