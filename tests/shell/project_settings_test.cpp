@@ -22,8 +22,10 @@
 namespace tactolo::testing {
 namespace {
 
-/// Every control state the settings cover, with the two switches they set.
-std::map<std::string, double> windowSettings(MainForm& f, const BeatVariables& v) {
+/// Every control state the settings cover, and what their handlers set.
+std::map<std::string, double> windowSettings(TactoloMain& main, const BeatVariables& v) {
+  MainForm& f = main.form();
+  const auto& methods = main.cycle().methods;
   return {
       {"devicesBox", f.devicesBox.listIndex()},
       {"inputBox", f.inputBox.listIndex()},
@@ -45,6 +47,15 @@ std::map<std::string, double> windowSettings(MainForm& f, const BeatVariables& v
       {"SendBeat", v.SendBeat},
       {"SendVu", v.SendVu},
       {"VuGainFactor", v.VuGainFactor},
+      {"GainFactor", v.GainFactor},
+      {"MaxBPMValue", v.MaxBPMValue},
+      {"method panel", f.methodGroup[2]->visible()},
+      {"SWMBassHihatIndex", methods.standard.SWMBassHihatIndex},
+      {"SWMExponent", methods.standard.SWMExponent},
+      {"SWMCorrectionFactor", methods.standard.SWMCorrectionFactor},
+      {"FSSESubbandCount", methods.frequency.FSSESubbandCount()},
+      {"FSSESubbandCheck", methods.frequency.FSSESubbandCheck()},
+      {"FSSESubbandValue", methods.frequency.FSSESubbandValue()},
   };
 }
 
@@ -65,7 +76,7 @@ class ProjectSettingsTest : public PluginFixture, protected TestFolder {
 
 TEST_F(ProjectSettingsTest, ASaveReadBackByAFreshModuleGivesTheSameWindow) {
   loadMain();
-  const auto defaults = windowSettings(form(), vars());
+  const auto defaults = windowSettings(live->windows().mainWindow(), vars());
   MainForm& f = form();
   // Every setting away from the state the window loads in, as a user sets it.
   f.devicesBox.setListIndex(1);
@@ -75,7 +86,7 @@ TEST_F(ProjectSettingsTest, ASaveReadBackByAFreshModuleGivesTheSameWindow) {
   f.sendBeatCheck.click();
   f.maxBpmSlider.drag(200);
   f.maxBpmCheck.click();
-  f.freqOption.select(0);
+  f.freqOption.select(1);
   f.senseSlider.drag(-40);
   f.correctionSlider.drag(600);
   f.methodBox.setListIndex(2);
@@ -88,7 +99,7 @@ TEST_F(ProjectSettingsTest, ASaveReadBackByAFreshModuleGivesTheSameWindow) {
   f.SendVuCheck.click();
   f.setLeft(1440);
   f.setTop(2880);
-  const auto saved = windowSettings(form(), vars());
+  const auto saved = windowSettings(live->windows().mainWindow(), vars());
   // The beat box loads checked with beat output off: here it is checked with
   // beat output on, which the load must set although the box reports no
   // click. Every other setting differs from the state the window loads in.
@@ -105,10 +116,10 @@ TEST_F(ProjectSettingsTest, ASaveReadBackByAFreshModuleGivesTheSameWindow) {
   ASSERT_TRUE(live->shutdown().empty());
   live.reset();
   loadMain();
-  ASSERT_EQ(windowSettings(form(), vars()), defaults);
+  ASSERT_EQ(windowSettings(live->windows().mainWindow(), vars()), defaults);
   const auto loaded = host().LoadProjectData();
   ASSERT_TRUE(loaded.ok) << loaded.error;
-  EXPECT_EQ(windowSettings(form(), vars()), saved);
+  EXPECT_EQ(windowSettings(live->windows().mainWindow(), vars()), saved);
   EXPECT_EQ(form().left(), 1440);
   EXPECT_EQ(form().top(), 2880);
   EXPECT_EQ(module().vu().config.VuName, "Back");

@@ -1,7 +1,8 @@
-// Where transcripts cannot reach the window's position: the drawing scale,
-// a host store that fails between the two reads, a load after Term, and
-// the number format of the stored edges (the rest is in the
-// window_placement transcript).
+// The window's position in the host's project: the drawing scale, the edges
+// restored up to the first stored value the window cannot take, a host store
+// that fails between the two reads, a load after Term, and the number
+// format of the stored edges. A project's load and save carrying them is in
+// the project_settings transcript.
 #include "shell/window_placement.h"
 
 #include <gtest/gtest.h>
@@ -42,6 +43,28 @@ TEST_F(WindowPlacementTest, BothRoutinesSwitchTheDrawingScaleToPixelsFirst) {
   SaveWindowPlacement(minimised, *settings);  // writes nothing, but switches
   EXPECT_EQ(minimised.scaleMode(), ScaleMode::Pixels);
   EXPECT_TRUE(stored().empty());
+}
+
+TEST_F(WindowPlacementTest, EdgesMoveUpToTheFirstStoredValueTheWindowCannotTake) {
+  // Stored left and top (null: not stored), and where the window then
+  // stands; it starts at 1000, 2000.
+  struct Case {
+    const char* left;
+    const char* top;
+    int x, y;
+  };
+  for (const Case& c : {Case{nullptr, nullptr, 1000, 2000}, Case{"120", nullptr, 120, 2000},
+                        Case{"east", "40", 1000, 2000}, Case{"40000", "40", 1000, 2000},
+                        Case{" +12.5 ", "-32768", 12, -32768}, Case{"200", "0x10", 200, 2000}}) {
+    stored().clear();
+    if (c.left) stored()["TactoloMain_L"] = c.left;
+    if (c.top) stored()["TactoloMain_T"] = c.top;
+    window.setLeft(1000);
+    window.setTop(2000);
+    LoadWindowPlacement(window, *settings);
+    EXPECT_EQ(window.left(), c.x) << (c.left ? c.left : "-");
+    EXPECT_EQ(window.top(), c.y) << (c.left ? c.left : "-");
+  }
 }
 
 TEST_F(WindowPlacementTest, BothEdgesAreReadBeforeEitherMoves) {
