@@ -160,19 +160,20 @@ TEST_F(ProjectSettingsTest, AStoreThatFailsEndsASaveOrALoadAtThatKey) {
 }
 
 TEST(CommandIndex, DividesBy1000TowardZeroWithin16Bits) {
-  EXPECT_EQ(CommandIndex(0), 0);
-  EXPECT_EQ(CommandIndex(999), 0);
-  EXPECT_EQ(CommandIndex(-999), 0);
-  EXPECT_EQ(CommandIndex(1000), 1);
-  EXPECT_EQ(CommandIndex(1999), 1);
-  EXPECT_EQ(CommandIndex(-1000), -1);
-  EXPECT_EQ(CommandIndex(-1999), -1);
-  EXPECT_EQ(CommandIndex(32767999), 32767);
-  EXPECT_EQ(CommandIndex(-32768999), -32768);
-  EXPECT_THROW(CommandIndex(32768000), std::overflow_error);
-  EXPECT_THROW(CommandIndex(-32769000), std::overflow_error);
-  EXPECT_THROW(CommandIndex(INT32_MAX), std::overflow_error);
-  EXPECT_THROW(CommandIndex(INT32_MIN), std::overflow_error);
+  for (const auto& [value, index] : {std::pair{0, 0},
+                                     {999, 0},
+                                     {-999, 0},
+                                     {1000, 1},
+                                     {1999, 1},
+                                     {-1000, -1},
+                                     {-1999, -1},
+                                     {32767999, 32767},
+                                     {-32768999, -32768}}) {
+    EXPECT_EQ(CommandIndex(value), index) << value;
+  }
+  for (int32_t value : {32768000, -32769000, INT32_MAX, INT32_MIN}) {
+    EXPECT_THROW(CommandIndex(value), std::overflow_error) << value;
+  }
 }
 
 }  // namespace
