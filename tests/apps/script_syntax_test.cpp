@@ -1,6 +1,7 @@
-// The script syntax as it reads what is right: quoting, control references,
-// property paths and numbers. What it refuses, and its messages, are in the
-// script command transcript.
+// The script syntax as it reads what is right: quoting, blanks and comments,
+// and numbers. Control references and property paths are read in every
+// transcript; what the syntax refuses, and its messages, are in the script
+// command transcript.
 #include "script_syntax.h"
 
 #include <gtest/gtest.h>
@@ -42,29 +43,6 @@ TEST(ScriptSyntax, SkipsBlankAndCommentLinesOnly) {
   EXPECT_TRUE(isSkippedLine("# a comment"));
   EXPECT_TRUE(isSkippedLine("   #indented"));
   EXPECT_FALSE(isSkippedLine("store general key #1"));
-}
-
-TEST(ScriptSyntax, ReadsControlReferences) {
-  EXPECT_EQ(parseControlRef("startButton"), (ControlRef{"startButton", -1}));
-  EXPECT_EQ(parseControlRef("freqOption(2)"), (ControlRef{"freqOption", 2}));
-  EXPECT_EQ(toString(ControlRef{"LL", 3}), "LL(3)");
-}
-
-TEST(ScriptSyntax, ReadsPropertyPaths) {
-  const PropertyPath item = parsePropertyPath("TactoloMain.devicesBox.ItemData(1)");
-  EXPECT_EQ(item.form, "TactoloMain");
-  ASSERT_TRUE(item.control.has_value());
-  EXPECT_EQ(*item.control, (ControlRef{"devicesBox", -1}));
-  EXPECT_EQ(item.property, "itemdata");
-  EXPECT_EQ(item.argument, 1);
-
-  const PropertyPath indexed = parsePropertyPath("TactoloMain.methodGroup(0).visible");
-  EXPECT_EQ(*indexed.control, (ControlRef{"methodGroup", 0}));
-  EXPECT_FALSE(indexed.argument.has_value());
-
-  const PropertyPath own = parsePropertyPath("TactoloMain.WindowState");
-  EXPECT_FALSE(own.control.has_value());
-  EXPECT_EQ(own.property, "windowstate");
 }
 
 TEST(ScriptSyntax, ReadsNumbersWithinTheirRange) {

@@ -1,4 +1,6 @@
-// Event order on the virtual clock and the timers built on it.
+// Event order on the virtual clock, and the countdown built on it. The
+// periodic timer and the stopwatch are pinned by the transcripts' tick and
+// beat times.
 #include "platform/clock.h"
 
 #include <gtest/gtest.h>
@@ -65,33 +67,6 @@ TEST(Countdown, RestartsOnEnableAndKeepsRunWhenDurationChanges) {
   countdown.setEnabled(true);  // the new duration applies from now
   clock.advance(100);
   EXPECT_EQ(expiries, (std::vector<TimeMs>{160, 190}));
-}
-
-TEST(PeriodicTimer, TicksOnGridUntilHandlerDisablesIt) {
-  VirtualClock clock;
-  clock.advance(3);
-  PeriodicTimer timer(clock, 10);
-  std::vector<std::pair<TimeMs, int32_t>> ticks;
-  timer.onTimer = [&](int32_t elapsed) {
-    ticks.push_back({clock.nowMs(), elapsed});
-    if (ticks.size() == 3) timer.setEnabled(false);
-  };
-  timer.setEnabled(true);
-  clock.advance(5);
-  timer.setEnabled(true);  // already enabled: the grid stays
-  clock.advance(100);
-  EXPECT_EQ(ticks, (decltype(ticks){{13, 10}, {23, 10}, {33, 10}}));
-  EXPECT_FALSE(clock.isScheduled(timer));
-}
-
-TEST(Stopwatch, MeasuresSinceReset) {
-  VirtualClock clock;
-  Stopwatch watch(clock);
-  clock.advance(1234);
-  EXPECT_EQ(watch.elapsedMs(), 1234);
-  watch.reset();
-  clock.advance(7);
-  EXPECT_EQ(watch.elapsedMs(), 7);
 }
 
 }  // namespace
