@@ -131,6 +131,9 @@ TEST(TempoStep, TheTempoChangesAtTheFirstBeatAtOrAfterTheStepTime) {
   // Before the step it is the pattern at the first tempo.
   EXPECT_EQ(makeTempoStep(120, 150, 20.0, 3.0).samples, makeDrumPattern(120, 3.0).samples);
   EXPECT_NE(makeTempoStep(120, 150, 1.0, 3.0).samples, makeDrumPattern(120, 3.0).samples);
+  for (double step : {-1.0, 601.0, std::nan("")}) {
+    EXPECT_THROW(makeTempoStep(120, 150, step, 3.0), std::runtime_error) << step;
+  }
 }
 
 TEST(ParseSource, NamesTurnIntoTheGeneratorsAndBadNumbersAreRefusedQuotingTheSource) {

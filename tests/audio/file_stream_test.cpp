@@ -38,7 +38,6 @@ namespace tactolo::testing {
 namespace {
 
 using ::testing::FloatNear;
-using ::testing::HasSubstr;
 using ::testing::Pointwise;
 
 /// A capture of the one device of a FilePlaybackLibrary, from the clock's
@@ -116,28 +115,6 @@ TEST_F(FileStreamTest, FilesLongerThanTheWindowPlayAsWhenDecodedWhole) {
   expectStreamedAsWhole(write("long.flac", 44100, 2, 66150, busy, SF_FORMAT_FLAC | SF_FORMAT_PCM_16), 0.0f,
                         0);
   expectStreamedAsWhole(write("long.ogg", 44100, 1, 66150, busy, SF_FORMAT_OGG | SF_FORMAT_VORBIS), 0.0f, 0);
-}
-
-TEST_F(FileStreamTest, AFileCutHalfWayPlaysToTheCutAndKeepsTheError) {
-  // What came before plays, then silence; playback ends at the break, and
-  // the error is kept, also once the device is released.
-  VirtualClock clock;
-  const std::string flac = write("broken.flac", 44100, 2, 88200, busy, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
-  std::filesystem::resize_file(flac, std::filesystem::file_size(flac) / 2);
-  Player player(clock, PlaybackDevice::fromSource("Broken", flac, 0.0));
-  EXPECT_EQ(player.library.decodedMs(), 0);
-  clock.advance(400);
-  EXPECT_GT(player.spectrum()[0], 0.0f);
-  EXPECT_EQ(player.library.loadError(), "");
-  clock.advance(1500);
-  EXPECT_EQ(player.spectrum(), std::vector<float>(kSpectrumBins, 0.0f));
-  EXPECT_EQ(player.library.ChannelGetLevel(player.handle), 0u);
-  EXPECT_FALSE(player.library.playing());
-  EXPECT_GT(*player.library.decodedMs(), 500);
-  EXPECT_LT(*player.library.decodedMs(), 1500);
-  EXPECT_THAT(player.library.loadError(), HasSubstr("audio file '" + flac + "' breaks off after "));
-  EXPECT_TRUE(player.library.RecordFree());
-  EXPECT_THAT(player.library.loadError(), HasSubstr(flac));
 }
 
 TEST_F(FileStreamTest, DeviceOpensItsFileOnce) {

@@ -22,7 +22,7 @@ TEST(FrameRing, KeepsOrderAcrossTheWrapAndMissingOlderFramesReadAsSilence) {
   ASSERT_EQ(ring.capacityFrames(), 8192u);
   const auto a = counting(1, 7999);
   ring.write(a.data(), 7999);
-  std::vector<float> out(2 * 8192);
+  std::vector<float> out(2 * 8192, 7.0f);  // what was there is overwritten
   ring.readNewest(out.data(), 8001);
   EXPECT_EQ(std::vector<float>(out.begin(), out.begin() + 4), std::vector<float>(4, 0.0f));
   EXPECT_EQ(std::vector<float>(out.begin() + 4, out.begin() + 2 * 8001), a);
@@ -41,7 +41,7 @@ TEST(FrameRing, OversizedWritesAndReadsAndCapacity) {
   const auto big = counting(0, 20000);
   ring.write(big.data(), 20000);
   EXPECT_EQ(ring.framesWritten(), 20000u);
-  std::vector<float> out(2 * 16386);
+  std::vector<float> out(2 * 16386, 7.0f);
   ring.readNewest(out.data(), 16386);
   EXPECT_EQ(std::vector<float>(out.begin(), out.begin() + 4), std::vector<float>(4, 0.0f));
   EXPECT_EQ(std::vector<float>(out.begin() + 4, out.end()), counting(20000 - 16384, 16384));
