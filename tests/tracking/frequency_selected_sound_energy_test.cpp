@@ -174,23 +174,6 @@ TEST(FrequencySelectedSoundEnergy, SilenceHoldsTheFloorAndAJumpAboveTheFactorTim
   }
 }
 
-TEST(FrequencySelectedSoundEnergy, EmptyFirstSubbandOf256NeverBeats) {
-  Method method = withCount(256);
-  ASSERT_EQ(method.SubbandWidth()[0], 0);
-  int beats = 0;
-  for (int i = 0; i < 400; ++i) {
-    // Bin 0 pulses: it belongs to sub-band 1, the first with bins.
-    Spectrum s = silence();
-    if (i % 10 == 0) s[0] = 1.0f;
-    if (method.run(s.data(), 1.0)) ++beats;
-    ASSERT_EQ(method.SubbandEnergy()[0], Method::kEnergyFloor);
-    if (i >= Method::kHistoryLength) {
-      ASSERT_FALSE(method.SubbandAverage()[0] * method.SubbandFactor()[0] < method.SubbandEnergy()[0]) << i;
-    }
-  }
-  EXPECT_GE(beats, 36);  // the pulses of sub-band 1
-}
-
 TEST(FrequencySelectedSoundEnergy, RankingByFallingVarianceEqualOnesInNumericOrderTickAfterTick) {
   Method method;  // 64 sub-bands: 1 and 2 are both 2 bins wide
   method.chooseRanked(true);

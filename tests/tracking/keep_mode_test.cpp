@@ -74,25 +74,5 @@ TEST_F(MethodPanelsTest, ASubbandListWithoutSelectionIsRefusedAndTheCycleGoesOn)
   EXPECT_TRUE(vars().Recording);
 }
 
-TEST_F(MethodPanelsTest, EachPositionRunsItsOwnMethodOnTheTick) {
-  TactoloMain& main = loadMain();
-  form().startButton.click();
-  std::vector<float> bass(kSpectrumBins, 0.0f);
-  for (int bin = 4; bin <= 7; ++bin) bass[bin] = 0.5f;
-  capture.setSteadySpectrum(bass);
-  const auto& methods = main.cycle().methods;
-  clock.advance(20);
-  EXPECT_DOUBLE_EQ(methods.standard.SWMBassEnergy, 0.5);
-  EXPECT_DOUBLE_EQ(methods.simple.SSEEnergy, 0.0);
-  form().methodBox.setListIndex(2);
-  clock.advance(20);
-  // Sub-band 3 of 64 holds bins 5 to 7: 3 x (3 x 0.25) / 1024.
-  EXPECT_DOUBLE_EQ(methods.frequency.SubbandEnergy()[3], 3 * 0.75 / 1024);
-  EXPECT_DOUBLE_EQ(methods.simple.SSEEnergy, 0.0);
-  form().methodBox.setListIndex(1);
-  clock.advance(20);
-  EXPECT_DOUBLE_EQ(methods.simple.SSEEnergy, 4 * 0.25);
-}
-
 }  // namespace
 }  // namespace tactolo::testing

@@ -76,16 +76,20 @@ TEST(FirstDelay, UsedWhenMoreThan100AndLessThan100000MsAhead) {
 }
 
 TEST(GeneratorPeriods, KeptAndSlowPeriodsRoundHalvesToEven) {
-  EXPECT_EQ(KeptPeriodMs(120, false), 500);
-  EXPECT_EQ(KeptPeriodMs(117, true), 256);  // 513 / 2 = 256.5
-  EXPECT_EQ(KeptPeriodMs(113, true), 266);  // 531 / 2 = 265.5
+  // 513 / 2 = 256.5, 531 / 2 = 265.5; a slowest tempo of 0 or below waits
+  // 3000 ms.
+  for (const auto& [period, ms] : {std::pair{KeptPeriodMs(120, false), 500},
+                                   {KeptPeriodMs(117, true), 256},
+                                   {KeptPeriodMs(113, true), 266},
+                                   {HalvedMs(521), 260},
+                                   {HalvedMs(523), 262},
+                                   {SlowPeriodMs(115), 522},
+                                   {SlowPeriodMs(1), 60000},
+                                   {SlowPeriodMs(0), 3000},
+                                   {SlowPeriodMs(-5), 3000}}) {
+    EXPECT_EQ(period, ms);
+  }
   EXPECT_THROW(KeptPeriodMs(0, false), std::invalid_argument);
-  EXPECT_EQ(HalvedMs(521), 260);
-  EXPECT_EQ(HalvedMs(523), 262);
-  EXPECT_EQ(SlowPeriodMs(115), 522);
-  EXPECT_EQ(SlowPeriodMs(1), 60000);
-  EXPECT_EQ(SlowPeriodMs(0), 3000);
-  EXPECT_EQ(SlowPeriodMs(-5), 3000);
 }
 
 TEST(GeneratedBeats, CountStaysAtTheLargest16BitNumber) {

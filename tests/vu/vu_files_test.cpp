@@ -1,5 +1,6 @@
-// VU configuration files on disk: the folder and listing rules, the listing
-// with names, reading, and saving that never leaves a broken file.
+// VU configuration files on disk: the folder and listing rules, reading, and
+// saving that never leaves a broken file. The listing, sorted and with the
+// names of the files' first lines, is in the vu_files transcript.
 #include "vu/vu_files.h"
 
 #include <gmock/gmock.h>
@@ -54,19 +55,6 @@ TEST(VuListingRule, LastSixCharactersLetterCaseCountsNoDotCheck) {
                                          "back.vuconf",  ".vuconf",      "Bühne.vuconf"};
   EXPECT_THAT(VuConfigFileNames(listing),
               ElementsAre("stage.vuconf", "nodotvuconf", "vuconf", "back.vuconf", ".vuconf", "Bühne.vuconf"));
-}
-
-TEST_F(VuFilesTest, ListingIsSortedAndReadsTheFirstLineOfEachConfigurationFile) {
-  put("b.vuconf", "Second\r\nTrue\r\n");
-  put("a.vuconf", "B\xFChne\nFalse\n");
-  put("empty.vuconf", "");
-  put("notes.txt", "Not listed\r\n");
-  put("c.VUCONF", "Not listed\r\n");
-  fs::create_directory(folder_ / "dir.vuconf");
-  EXPECT_THAT(ListVuConfigs(prefix()),
-              ElementsAre(VuConfigEntry{"a.vuconf", "Bühne"}, VuConfigEntry{"b.vuconf", "Second"},
-                          VuConfigEntry{"empty.vuconf", ""}));
-  EXPECT_THAT(names(), ElementsAre("a.vuconf", "b.vuconf", "c.VUCONF", "empty.vuconf", "notes.txt"));
 }
 
 TEST_F(VuFilesTest, MissingFolderListsNothingAndAFileAsFolderIsAnError) {
