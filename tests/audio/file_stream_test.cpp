@@ -162,7 +162,8 @@ TEST_F(FileStreamTest, PlayingAllocatesNothing) {
 
 TEST_F(FileStreamTest, ScriptedCaptureStreamsItsFileInBoundedMemory) {
   // 30 s of audio: 10 MB decoded whole; streamed, the window and the
-  // decoder's buffers.
+  // decoder's buffers. What it plays is what FilePlaybackLibrary plays,
+  // checked above.
   const std::string path = write("long.wav", 44100, 2, 30 * 44100, busy, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
   VirtualClock clock;
   ScriptedCaptureLibrary capture(clock);
@@ -178,14 +179,6 @@ TEST_F(FileStreamTest, ScriptedCaptureStreamsItsFileInBoundedMemory) {
   }
   EXPECT_LT(allocatedBytes - before, 1 << 20);
   EXPECT_EQ(capture.takeSourceBreak(), std::nullopt);
-
-  // Heard as when decoded whole, restarted with the capture.
-  Player whole(clock, PlaybackDevice::fromAudio("whole", loadAudioFile(path)));
-  ASSERT_TRUE(capture.ChannelStop(handle));
-  const ChannelHandle again = capture.RecordStart(kCaptureRate, 2, kSampleFloat, nullptr, nullptr);
-  clock.advance(2345);
-  ASSERT_EQ(capture.ChannelGetData(again, bins.data(), kDataFft2048), kFftRequestBytes);
-  EXPECT_EQ(bins, whole.spectrum());
 }
 
 }  // namespace

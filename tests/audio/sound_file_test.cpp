@@ -85,15 +85,7 @@ TEST_F(SoundFileTest, FramesLostInsideFlacAndOggAreSilenceAndTheRestKeepsItsTime
     for (int64_t i = whole.frames() - 22050; i < whole.frames(); ++i) {
       ASSERT_NEAR(damaged.samples[2 * i], whole.samples[2 * i], 1e-6) << i;
     }
-    // Read whole, such a file is refused.
-    EXPECT_THROW(loadAudioFile(path), std::runtime_error);
   }
-  // An Ogg file cut inside its headers does not open.
-  const auto headers = write("headers.ogg", 44100, 2, 44100, toneAndHiss, SF_FORMAT_OGG | SF_FORMAT_VORBIS);
-  std::filesystem::resize_file(headers, 2000);
-  EXPECT_THAT(
-      [&] { AudioFileDecoder decoder(headers); },
-      ::testing::ThrowsMessage<std::runtime_error>(HasSubstr("cannot read audio file '" + headers + "': ")));
 }
 
 TEST_F(SoundFileTest, AWavLengthItsWriterCouldNotFillInIsNoBreak) {

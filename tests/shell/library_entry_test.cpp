@@ -81,27 +81,17 @@ TEST_F(LibraryLifetimeTest, EveryObjectHandedOutFailsCleanlyAfterShutdown) {
   EXPECT_EQ(fake.calls().size(), callsBefore);
   EXPECT_TRUE(dialogs.records().empty());
   EXPECT_EQ(clock.nextDueMs(), std::nullopt);
-}
 
-TEST_F(LibraryLifetimeTest, ACreateAfterShutdownStartsAFreshModuleAndOldObjectsStayEnded) {
-  auto oldPlugin = createPlugin(services());
-  init(*oldPlugin);
-  auto oldWindow = oldPlugin->ModuleInfo().value->toolWindow;
-  ASSERT_TRUE(oldWindow->loadWindow().ok);
-  EXPECT_EQ(endModule(), "");
-
-  auto plugin = createPlugin(services());
-  auto info = plugin->ModuleInfo();
-  ASSERT_TRUE(info.ok) << info.error;
-  EXPECT_NE(info.value->toolWindow, oldWindow);
-  // A fresh module: no helper yet, the window not loaded.
-  EXPECT_FALSE(info.value->toolWindow->isOpen().value);
-  EXPECT_FALSE(info.value->toolWindow->loadWindow().ok);
-  init(*plugin);
-  EXPECT_TRUE(info.value->toolWindow->loadWindow().ok);
-  EXPECT_TRUE(info.value->toolWindow->isOpen().value);
-  EXPECT_EQ(oldWindow->isOpen().error, kShutDown);
-  EXPECT_EQ(oldPlugin->PluginName().error, kShutDown);
+  // A create starts a fresh module: another window, not loaded, no helper
+  // until Init.
+  auto fresh = createPlugin(services());
+  auto window = fresh->ModuleInfo().value->toolWindow;
+  EXPECT_NE(window, info->toolWindow);
+  EXPECT_FALSE(window->isOpen().value);
+  EXPECT_FALSE(window->loadWindow().ok);
+  init(*fresh);
+  EXPECT_TRUE(window->loadWindow().ok);
+  EXPECT_EQ(info->toolWindow->isOpen().error, kShutDown);
 }
 
 TEST_F(LibraryLifetimeTest, OtherPlatformServicesAreRefusedWhileAModuleLives) {

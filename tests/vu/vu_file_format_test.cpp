@@ -30,8 +30,8 @@ std::string joined(const std::vector<std::string>& lines, const std::string& end
 }
 
 TEST(VuFileFormat, ASavedLayoutReadsBackWithAllPointsOfBothRowsFromLinesEndedByCrLf) {
-  // The order of the fields is that of the files the vu_files transcript
-  // reads; what is written reads back.
+  // The order of the fields is that of the files the vu command transcript
+  // writes by hand; what is written reads back.
   const VuLayout layout = distinctLayout();
   const std::string bytes = FormatVuLayout(layout);
   const std::vector<std::string> lines = linesOf(bytes);
