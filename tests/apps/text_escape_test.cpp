@@ -9,15 +9,6 @@
 namespace tactolo::app {
 namespace {
 
-TEST(Utf8, ValidSequencesAndTheirEdges) {
-  EXPECT_EQ(utf8SequenceLength("a", 0), 1u);
-  EXPECT_EQ(utf8SequenceLength("\xC3\xA9", 0), 2u);          // é
-  EXPECT_EQ(utf8SequenceLength("\xE2\x82\xAC", 0), 3u);      // €
-  EXPECT_EQ(utf8SequenceLength("\xF0\x9F\x8E\xB5", 0), 4u);  // a musical note
-  EXPECT_EQ(utf8SequenceLength("\xF4\x8F\xBF\xBF", 0), 4u);  // U+10FFFF
-  EXPECT_EQ(utf8SequenceLength("x\xC3\xA9", 1), 2u);
-}
-
 TEST(Utf8, WhatIsNotUtf8) {
   for (const std::string& bad :
        {std::string("\x80"), std::string("\xBF"), std::string("\xC0\x80"),  // overlong

@@ -34,23 +34,6 @@ TEST(Spectrum, FullScaleSineOnABinCentreReadsOneThere) {
   }
 }
 
-TEST(Spectrum, ScalesWithAmplitudeAveragesTheChannelsAndCarriesNoStateOver) {
-  const auto tone = stereo(kFftSize, sine(binHz(100), 0.25), sine(binHz(100), 0.25));
-  EXPECT_NEAR(spectrumOf(tone)[100], 0.25f, 0.005f);
-  EXPECT_NEAR(spectrumOf(stereo(kFftSize, sine(binHz(100)), constant(0)))[100], 0.5f, 0.01f);
-  // Opposite channels cancel out.
-  EXPECT_LT(spectrumOf(stereo(kFftSize, sine(binHz(100)), sine(binHz(100), -1.0)))[100], 1e-6f);
-
-  SpectrumAnalyzer analyzer;
-  const std::vector<float> silence(2 * kFftSize, 0.0f);
-  std::vector<float> bins(kSpectrumBins, -1.0f);
-  analyzer.analyze(tone.data(), bins.data());
-  analyzer.analyze(silence.data(), bins.data());
-  EXPECT_EQ(bins, std::vector<float>(kSpectrumBins, 0.0f));
-  analyzer.analyze(tone.data(), bins.data());
-  EXPECT_EQ(bins, spectrumOf(tone));
-}
-
 TEST(Level, ChannelsGoToTheirHalvesOfTheWordClippedAtFullScale) {
   const auto alternating = [](std::size_t i) { return i % 2 ? 1.0 : -0.3; };
   EXPECT_EQ(levelWord(stereo(kFftSize, constant(0), alternating).data(), kFftSize), 0x80000000u);

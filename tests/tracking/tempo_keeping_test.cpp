@@ -11,49 +11,34 @@
 namespace tactolo {
 namespace {
 
-TEST(StartKeeping, BeatsHalfASecondApartKeep120) {
-  // Beats at 1000 and 1500 ms, keep clicked at 1510 ms with tolerance 5.
-  const int16_t measured = MeasureBpm(1500, 1000);
-  const auto keep = StartKeeping(measured, 5, 1510, 1000, false);
-  ASSERT_TRUE(keep.has_value());
-  EXPECT_EQ(keep->KeptBPM, 120);
-  EXPECT_EQ(keep->KeepBPMMin, 115);
-  EXPECT_EQ(keep->SyncWindow, 43);  // Round(2 x (521.74 - 500))
-  // One slow period after 1000 ms is only 11 ms away: a full slow period
-  // from the click instead.
-  EXPECT_EQ(keep->firstDelayMs, 522);
-
-  const auto exact = StartKeeping(measured, 0, 1510, 1000, false);
-  ASSERT_TRUE(exact.has_value());
-  EXPECT_EQ(exact->SyncWindow, 0);
-  EXPECT_EQ(exact->KeepBPMMin, 120);
-}
-
-TEST(StartKeeping, SlowestToleratedTempoIsRaisedToTwenty) {
-  const auto keep = StartKeeping(40, 30, 5000, 3500, false);
-  ASSERT_TRUE(keep.has_value());
-  // The window uses 40 - 30 = 10 before the raise: Round(2 x |1500 - 6000|).
-  EXPECT_EQ(keep->SyncWindow, 9000);
-  EXPECT_EQ(keep->KeepBPMMin, 20);
-  EXPECT_EQ(keep->firstDelayMs, 1500);  // Int(60000 / 20) - (5000 - 3500)
-}
-
-TEST(StartKeeping, OnlyTemposFrom30To240AreKept) {
+TEST(StartKeeping, KeptTempoSlowestTempoSyncWindowAndFirstDelay) {
+  struct Case {
+    int16_t measured, tolerance;
+    int32_t now, previous;
+    int16_t slowest;
+    int32_t window, delay;
+  };
+  // 120 BPM kept 10 ms after a beat: Round(2 x (521.74 - 500)) = 43; one
+  // slow period after the beat is only 11 ms away, so a full slow period
+  // from the click instead. The slowest tempo is raised to 20 after the
+  // window is taken from it: 40 - 30 = 10 gives Round(2 x |1500 - 6000|). A
+  // tempo equal to the tolerance tolerates every slower tempo: the window is
+  // that of 1 BPM, longer than any generator period.
+  for (const Case& c :
+       {Case{120, 5, 1510, 1000, 115, 43, 522}, Case{120, 0, 1510, 1000, 120, 0, 500},
+        Case{40, 30, 5000, 3500, 20, 9000, 1500}, Case{30, 30, 10000, 8000, 20, 116000, 1000}}) {
+    const auto keep = StartKeeping(c.measured, c.tolerance, c.now, c.previous, false);
+    ASSERT_TRUE(keep.has_value()) << c.measured;
+    EXPECT_EQ(keep->KeptBPM, c.measured);
+    EXPECT_EQ(keep->KeepBPMMin, c.slowest) << c.measured;
+    EXPECT_EQ(keep->SyncWindow, c.window) << c.measured;
+    EXPECT_EQ(keep->firstDelayMs, c.delay) << c.measured;
+  }
+  EXPECT_EQ(SyncWindowMs(31, 30), 116129);  // M - t = 1 as it stands
+  EXPECT_THROW(SyncWindowMs(0, 5), std::invalid_argument);
+  // Only tempos from 30 to 240 are kept.
   for (int16_t bpm : {0, 29, 241, 1000}) EXPECT_FALSE(StartKeeping(bpm, 5, 0, 0, false).has_value()) << bpm;
   for (int16_t bpm : {30, 240}) EXPECT_TRUE(StartKeeping(bpm, 5, 0, 0, false).has_value()) << bpm;
-}
-
-TEST(StartKeeping, TempoEqualToTheToleranceGetsAFiniteWindow) {
-  // 30 BPM kept with tolerance 30 tolerates every slower tempo: the window is
-  // that of a slowest tempo of 1 BPM, longer than any generator period.
-  const auto keep = StartKeeping(30, 30, 10000, 8000, false);
-  ASSERT_TRUE(keep.has_value());
-  EXPECT_EQ(keep->SyncWindow, 116000);      // Round(2 x |2000 - 60000|)
-  EXPECT_EQ(SyncWindowMs(31, 30), 116129);  // M - t = 1 as it stands
-  EXPECT_GT(keep->SyncWindow, SlowPeriodMs(keep->KeepBPMMin));
-  EXPECT_EQ(keep->KeepBPMMin, 20);
-  EXPECT_EQ(keep->firstDelayMs, 1000);  // 3000 - 2000
-  EXPECT_THROW(SyncWindowMs(0, 5), std::invalid_argument);
 }
 
 TEST(FirstDelay, UsedWhenMoreThan100AndLessThan100000MsAhead) {

@@ -1,6 +1,6 @@
-// The text of VU configuration files: what is written and the values read
-// from it. What `vuconf check` refuses, and where, is in the vu command
-// transcript.
+// The text of VU configuration files: what is written, and the decimal
+// numbers it reads. What `vuconf check` reads and refuses, and where, is in
+// the vu command transcript.
 #include "vu/vu_file_format.h"
 
 #include <gmock/gmock.h>
@@ -20,8 +20,6 @@ using testing::distinctLayout;
 
 std::vector<std::string> linesOf(const std::string& bytes) { return SplitVuLines(bytes, 1000); }
 
-/// The lines of a valid file, to be spoiled by a test.
-std::vector<std::string> validLines() { return linesOf(FormatVuLayout(distinctLayout())); }
 
 std::string joined(const std::vector<std::string>& lines, const std::string& end) {
   std::string text;
@@ -63,41 +61,6 @@ TEST(VuFileFormat, WriterRefusesWhatWouldNotReadBack) {
     layout.VuSize = size;
     EXPECT_THROW(FormatVuLayout(layout), VuFileError) << size;
   }
-}
-
-TEST(VuFileFormat, ReadsLfOnlyBooleansInAnyCaseAndNumbersWithFractions) {
-  std::vector<std::string> lines = validLines();
-  lines[1] = "true";    // stereo
-  lines[2] = " 2.5 ";   // size: half to even
-  lines[3] = "fAlSe";   // left 0 Confirmed (was true)
-  lines[4] = "0";       // left 0 Monochrome: zero (was true)
-  lines[5] = "3.5";     // DimmerValue: half to even, up
-  lines[6] = "254.51";  // Red: above the half
-  lines[7] = "+0.5";    // Green: half to even, down
-  lines[10] = "-0.5";   // RedChannel: rounds to 0
-  lines[8] = ".7";      // Blue
-  lines[9] = "-2147483648.4";
-  lines[13] = "-3";    // left 1 Confirmed: a non-zero number (was false)
-  lines[14] = "0.25";  // left 1 Monochrome: a non-zero fraction (was false)
-  lines[23] = "0.0";   // left 2 Confirmed: a zero number (was true)
-  lines[33] = "TRUE";  // left 3 Confirmed (was false)
-  const VuLayout layout = ParseVuLayoutBytes(joined(lines, "\n"));
-  EXPECT_TRUE(layout.VuStereo);
-  EXPECT_EQ(layout.VuSize, 2);
-  const VuPoint& p = layout.LeftPoints[0];
-  EXPECT_FALSE(p.Confirmed);
-  EXPECT_FALSE(p.Monochrome);
-  EXPECT_EQ(p.DimmerValue, 4);
-  EXPECT_EQ(p.Red, 255);
-  EXPECT_EQ(p.Green, 0);
-  EXPECT_EQ(p.Blue, 1);
-  EXPECT_EQ(p.DimmerChannel, -2147483647 - 1);
-  EXPECT_EQ(p.RedChannel, 0);
-  EXPECT_TRUE(layout.LeftPoints[1].Confirmed);
-  EXPECT_TRUE(layout.LeftPoints[1].Monochrome);
-  EXPECT_FALSE(layout.LeftPoints[2].Confirmed);
-  EXPECT_TRUE(layout.LeftPoints[3].Confirmed);
-  EXPECT_EQ(layout.RightPoints, distinctLayout().RightPoints);
 }
 
 TEST(RoundedDecimal, HalvesGoToEvenAndOtherTextIsNoNumber) {
