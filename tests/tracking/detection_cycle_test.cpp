@@ -1,4 +1,11 @@
+// The detection cycle and keep mode wired to the main window, where the
+// transcripts cannot reach: the gates on method beats, the history running
+// through the settling second, levels without a method, the level average's
+// rounding, host failures for detected and generated beats, and code that
+// sets a control without a user's drag.
 #include <gtest/gtest.h>
+
+#include <stdexcept>
 
 #include "support/plugin_fixture.h"
 
@@ -73,6 +80,51 @@ TEST_F(DetectionCycleTest, ARefusedBeatMessageDoesNotStopTheCycle) {
   EXPECT_EQ(form().bpmLabel.caption(), "120");
   EXPECT_EQ(module().eventErrors().size(), 2u);
   EXPECT_TRUE(vars().Recording);
+}
+
+class KeepModeTest : public PluginFixture {
+ protected:
+  /// Simple method, beat output on, capture started at 0; loud ticks at
+  /// 1020 and 1520 ms measure 120 BPM. Keep is pressed at 1530 ms: the first
+  /// generated beat comes at 2052 ms, then every 500 ms.
+  TactoloMain& keepAt120() {
+    TactoloMain& main = loadMain();
+    form().methodBox.setListIndex(1);
+    main.sendBeatCheck_Click();
+    form().startButton.click();
+    queueTicks(76, {51, 76});
+    clock.advance(1530);
+    EXPECT_EQ(vars().MeasuredBPM, 120);
+    form().keepButton.click();
+    EXPECT_TRUE(vars().Keeping);
+    return main;
+  }
+};
+
+TEST_F(KeepModeTest, GeneratedBeatsTheHostRefusesAreEventErrorsAndTheGeneratorGoesOn) {
+  TactoloMain& main = keepAt120();
+  helper->messages.failing = true;
+  clock.advance(1530);  // to 3060 ms: generated beats at 2052, 2552 and 3052
+  EXPECT_EQ(module().eventErrors().size(), 3u);
+  EXPECT_EQ(vars().GeneratedBeats, 3);
+  EXPECT_TRUE(main.generateTimer->enabled());
+  EXPECT_EQ(main.generateTimer->remainingMs(), 492);
+  helper->messages.failing = false;
+  clock.advance(500);
+  ASSERT_FALSE(helper->messages.sent.empty());
+  EXPECT_EQ(helper->messages.sent.back().atMs, 3552);
+}
+
+TEST_F(KeepModeTest, OnlyTheUsersDragOfTheToleranceMovesTheSlowestTempo) {
+  keepAt120();
+  EXPECT_EQ(vars().KeepBPMMin, 115);
+  // Code that sets the slider (a project's settings) runs no handler.
+  form().bpmToleranceSlider.setValue(20);
+  EXPECT_EQ(vars().KeepBPMMin, 115);
+  form().bpmToleranceSlider.drag(12);
+  EXPECT_EQ(vars().KeepBPMMin, 108);
+  // The window set at keep stays.
+  EXPECT_EQ(vars().SyncWindow, 43);
 }
 
 }  // namespace

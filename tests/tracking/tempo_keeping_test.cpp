@@ -45,14 +45,12 @@ TEST(FirstDelay, UsedWhenMoreThan100AndLessThan100000MsAhead) {
   // KeepBPMMin 90: Int(60000 / 90) = 666, Round(60000 / 90) = 667. Kept at
   // the tolerance (KeepBPMMin 0 or below) the period is 3000 ms. A stopwatch
   // reading far before the previous beat does not overflow.
-  for (const auto& [slowest, now, previous, delay] : {std::tuple{90, 1510, 1000, 156},
-                                                      {90, 1565, 1000, 101},
-                                                      {90, 1566, 1000, 667} /* exactly 100 ahead */,
-                                                      {90, 3000, 1000, 667} /* past */,
-                                                      {90, 0, 99333, 99999},
-                                                      {90, 0, 99334, 667} /* exactly 100000 */,
-                                                      {90, INT32_MIN, INT32_MAX, 667},
-                                                      {0, 1000, 500, 2500}}) {
+  // 1566 is exactly 100 ms ahead, 3000 past, 99334 exactly 100000 ms.
+  // clang-format off
+  for (const auto& [slowest, now, previous, delay] : {std::tuple{90, 1510, 1000, 156}, {90, 1565, 1000, 101},
+           {90, 1566, 1000, 667}, {90, 3000, 1000, 667}, {90, 0, 99333, 99999}, {90, 0, 99334, 667},
+           {90, INT32_MIN, INT32_MAX, 667}, {0, 1000, 500, 2500}}) {
+    // clang-format on
     EXPECT_EQ(FirstDelayMs(static_cast<int16_t>(slowest), now, previous), delay) << now << " " << previous;
   }
   const auto doubled = StartKeeping(120, 30, 1510, 1000, true);

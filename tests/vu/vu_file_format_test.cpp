@@ -1,6 +1,7 @@
-// The text of VU configuration files: what is written, and the decimal
-// numbers it reads. What `vuconf check` reads and refuses, and where, is in
-// the vu command transcript.
+// The text of VU configuration files: what is written, the decimal numbers
+// it reads, and what Windows-1252 and UTF-8 cannot hold of each other. What
+// `vuconf check` reads and refuses, and where, is in the vu command
+// transcript; names read and written in the vu_files transcript.
 #include "vu/vu_file_format.h"
 
 #include <gmock/gmock.h>
@@ -11,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "vu/windows1252.h"
 #include "vu_samples.h"
 
 namespace tactolo {
@@ -19,7 +21,6 @@ namespace {
 using testing::distinctLayout;
 
 std::vector<std::string> linesOf(const std::string& bytes) { return SplitVuLines(bytes, 1000); }
-
 
 std::string joined(const std::vector<std::string>& lines, const std::string& end) {
   std::string text;
@@ -76,6 +77,26 @@ TEST(RoundedDecimal, HalvesGoToEvenAndOtherTextIsNoNumber) {
   for (const char* text : {"", " ", "-", ".", "1.2.3", "1 2", "--1", "1e3", "1,5", "½"}) {
     EXPECT_FALSE(ParseRoundedDecimal(text).has_value()) << text;
   }
+}
+
+TEST(Windows1252, CharactersItCannotHoldAndBrokenUtf8BecomeQuestionMarks) {
+  EXPECT_EQ(Utf8ToWindows1252("Łódź ☀ 𝄞!"),
+            "?\xF3"
+            "d? ? ?!");
+  EXPECT_EQ(Utf8ToWindows1252("a\xFF"
+                              "b\xC3"),
+            "a?b?");
+  EXPECT_EQ(Utf8ToWindows1252(std::string("nul\0in", 6)), std::string("nul\0in", 6));
+}
+
+TEST(Windows1252, UndefinedBytesLoadAsC1ControlsAndWriteBackUnchanged) {
+  const std::string undefined = "\x81\x8D\x8F\x90\x9D";
+  EXPECT_EQ(Windows1252ToUtf8(undefined), "\u0081\u008D\u008F\u0090\u009D");
+  std::string all;
+  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+  EXPECT_EQ(Utf8ToWindows1252(Windows1252ToUtf8(all)), all);
+  // Other C1 controls have no byte of their own.
+  EXPECT_EQ(Utf8ToWindows1252("\u0080\u0098"), "??");
 }
 
 }  // namespace
