@@ -1,8 +1,11 @@
-// The detection cycle and keep mode wired to the main window, where the
-// transcripts cannot reach: the gates on method beats, the history running
-// through the settling second, levels without a method, the level average's
-// rounding, host failures for detected and generated beats, and code that
-// sets a control without a user's drag.
+// The main window on a module of its own: its layout (the sliders' ranges,
+// positions, steps and tick marks, where controls sit), and the detection
+// cycle and keep mode wired to it where the transcripts cannot reach: the
+// gates on method beats, the history running through the settling second,
+// levels without a method, the level average's rounding, host failures for
+// detected and generated beats, and code that sets a control without a
+// user's drag. What the window shows as it loads is in the load_sequence
+// transcript.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -11,6 +14,35 @@
 
 namespace tactolo::testing {
 namespace {
+
+class FormLoadTest : public PluginFixture {};
+
+TEST_F(FormLoadTest, LayoutKeepsItsStepsAndPlaces) {
+  loadMain();
+  MainForm& f = form();
+  struct SliderLayout {
+    Slider* slider;
+    int min, max, value, large, small, tick;
+  };
+  for (const auto& s : {SliderLayout{&f.gainSlider, 0, 100, 50, 20, 10, 10},
+                        SliderLayout{&f.senseSlider, -100, 100, 0, 5, 1, 25},
+                        SliderLayout{&f.correctionSlider, 200, 2000, 1100, 100, 1, 200},
+                        SliderLayout{&f.subBandSlider, 1, 64, 32, 5, 4, 8},
+                        SliderLayout{&f.maxBpmSlider, 30, 300, 165, 54, 10, 30},
+                        SliderLayout{&f.bpmToleranceSlider, 0, 30, 5, 5, 1, 5},
+                        SliderLayout{&f.VUslider, 0, 100, 50, 5, 1, 10}}) {
+    SCOPED_TRACE(s.slider->name());
+    EXPECT_EQ(s.slider->min(), s.min);
+    EXPECT_EQ(s.slider->max(), s.max);
+    EXPECT_EQ(s.slider->value(), s.value);
+    EXPECT_EQ(s.slider->largeChange, s.large);
+    EXPECT_EQ(s.slider->smallChange, s.small);
+    EXPECT_EQ(s.slider->tickFrequency, s.tick);
+  }
+  EXPECT_EQ(f.find("startbutton")->container(), &f.SourceFrame);
+  EXPECT_EQ(f.find("beatShape")->bounds().left, 120);
+  EXPECT_EQ(f.find("beatShape")->bounds().height, 495);
+}
 
 class DetectionCycleTest : public PluginFixture {
  protected:
