@@ -28,12 +28,10 @@ TEST(OptionValue, DecimalNumbersWithinTheRange) {
 }
 
 TEST(OptionMilliseconds, SecondsWithUpToThreeDecimalsGiveMilliseconds) {
-  for (const auto& [text, ms] : {std::pair{"0", 0},
-                                 {"8", 8000},
-                                 {"8.5", 8500},
-                                 {"8.05", 8050},
-                                 {"08.125", 8125},
-                                 {"100.000", 100000}}) {
+  // clang-format off
+  for (const auto& [text, ms] : {std::pair{"0", 0}, {"8", 8000}, {"8.5", 8500}, {"8.05", 8050},
+                                 {"08.125", 8125}, {"100.000", 100000}}) {
+    // clang-format on
     EXPECT_EQ(parseOptionMilliseconds("--keep-at", text, 100), ms) << text;
   }
   for (const std::string text : {"100.001", "101"}) {
@@ -64,14 +62,6 @@ TEST(ScriptSyntax, SplitsOnBlanksAndKeepsQuotedBlanks) {
   // A script written with CR LF line ends reads the same.
   EXPECT_EQ(texts(splitArguments("wait 20\r")), (std::vector<std::string>{"wait", "20"}));
   EXPECT_TRUE(splitArguments("   ").empty());
-}
-
-TEST(ScriptSyntax, TellsQuotedFromBareWords) {
-  const auto tokens = splitArguments(R"(answer save cancel "cancel")");
-  ASSERT_EQ(tokens.size(), 4u);
-  EXPECT_FALSE(tokens[2].quoted);
-  EXPECT_TRUE(tokens[3].quoted);
-  EXPECT_EQ(tokens[2].text, tokens[3].text);
 }
 
 TEST(ScriptSyntax, SkipsBlankAndCommentLinesOnly) {

@@ -45,20 +45,6 @@ TEST(HostServices, EveryCallFailsBeforeInitAndAfterTerm) {
   EXPECT_EQ(settings->ReadValue("k", "d"), "v");
 }
 
-TEST(HostServices, HostFailuresBecomeErrorsWithTheirMessage) {
-  VirtualClock clock;
-  HostServices host;
-  auto helper = std::make_shared<HeadlessHelper>(clock);
-  helper->messages.failing = true;
-  host.attach(helper);
-  try {
-    host.SendMessage(9, 1, 0);
-    FAIL() << "no error";
-  } catch (const HostError& e) {
-    EXPECT_NE(std::string(e.what()).find("refused"), std::string::npos);
-  }
-}
-
 TEST(StateNames, AnIndexInParenthesesIsSplitFromTheKey) {
   auto plain = splitStateName("MeasuredBPM");
   ASSERT_TRUE(plain);

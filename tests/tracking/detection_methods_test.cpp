@@ -84,18 +84,18 @@ TEST(StandardWeightMethod, EachBandReadsItsOwnBinsAndTheUnusedBandKeepsItsValue)
   };
   StandardWeightMethod method = linearMethod(1);
   method.setCorrection(1100);
-  tick(method, ramp(1));
-  EXPECT_EQ(method.SWMHihatEnergy, 303.5 * 11);
-  EXPECT_EQ(method.SWMBassEnergy, 0.0);
-  EXPECT_EQ(method.SWMEnergy, 6 * 303.5 * 11);
-  method.chooseBand(0);
-  tick(method, ramp(2));
-  EXPECT_EQ(method.SWMBassEnergy, 13.0);
-  EXPECT_EQ(method.SWMHihatEnergy, 303.5 * 11);
-  EXPECT_EQ(method.SWMEnergy, 6 * 13.0);
-  method.chooseBand(2);
-  tick(method, ramp(0.5));
-  EXPECT_EQ(method.SWMEnergy, 6 * (3.25 + 151.75 * 11) / 2);
+  // Band option, ramp scale: bass energy, hi-hat energy (x 11), SWMEnergy.
+  // clang-format off
+  const std::tuple<int, double, double, double, double> rows[] = {{1, 1, 0, 303.5 * 11, 6 * 303.5 * 11},
+      {0, 2, 13, 303.5 * 11, 6 * 13.0}, {2, 0.5, 3.25, 151.75 * 11, 6 * (3.25 + 151.75 * 11) / 2}};
+  // clang-format on
+  for (const auto& [option, scale, bassEnergy, hihatEnergy, energy] : rows) {
+    method.chooseBand(option);
+    tick(method, ramp(scale));
+    EXPECT_EQ(std::tuple(method.SWMBassEnergy, method.SWMHihatEnergy, method.SWMEnergy),
+              std::tuple(bassEnergy, hihatEnergy, energy))
+        << option;
+  }
 
   // Out of range: an index other than 0 and 1 is both bands. Correction:
   // v / 100, halves to even.
