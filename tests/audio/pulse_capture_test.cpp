@@ -1,11 +1,15 @@
-// The live back-end against a real sound server of its own (started by
+// The live back-end: sources as libpulse reports them to a source query and
+// how the capture library shows them as devices and inputs, and the
+// back-end against a real sound server of its own (started by
 // scripts/pulse-server.sh for each test).
 #include "audio/pulse_capture.h"
 
 #include <gtest/gtest.h>
 #include <pulse/def.h>
+#include <pulse/introspect.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -13,10 +17,90 @@
 #include <tuple>
 
 #include "audio/pulse_server.h"
+#include "audio/server_source.h"
 #include "signals.h"
 
 namespace tactolo::testing {
 namespace {
+
+pa_source_port_info port(const char* name, const char* description, pa_port_available_t available) {
+  pa_source_port_info port{};
+  port.name = name;
+  port.description = description;
+  port.available = available;
+  return port;
+}
+
+/// A sound card's source as libpulse hands it to the query's callback:
+/// microphone, line in (the active port, on a jack that cannot tell whether
+/// something is plugged in) and headset microphone, reported unplugged.
+struct CardInfo {
+  CardInfo() {
+    info.name = "alsa_input.pci";
+    info.description = "Built-in Audio";
+    info.sample_spec.channels = 2;
+    info.n_ports = static_cast<uint32_t>(ports.size());
+    info.ports = list.data();
+    info.active_port = &ports[1];
+  }
+  CardInfo(const CardInfo&) = delete;
+  CardInfo& operator=(const CardInfo&) = delete;
+
+  std::array<pa_source_port_info, 3> ports{
+      port("analog-input-mic", "Microphone", PA_PORT_AVAILABLE_YES),
+      port("analog-input-linein", "Line In", PA_PORT_AVAILABLE_UNKNOWN),
+      port("analog-input-headset", "Headset Microphone", PA_PORT_AVAILABLE_NO)};
+  std::array<pa_source_port_info*, 3> list{&ports[0], &ports[1], &ports[2]};
+  pa_source_info info{};
+};
+
+TEST(ServerSource, IsARecordingDeviceDisabledOnlyWhenEveryPortIsUnplugged) {
+  CardInfo card;
+  const RecordDeviceInfo info = serverSourceOf(card.info).deviceInfo();
+  EXPECT_EQ(info.name, "Built-in Audio");
+  EXPECT_EQ(info.driver, "alsa_input.pci");
+  EXPECT_EQ(info.flags & kDeviceEnabled, kDeviceEnabled);
+  card.ports[0].available = PA_PORT_AVAILABLE_NO;
+  EXPECT_TRUE(serverSourceOf(card.info).enabled());  // line in may be plugged
+  card.ports[1].available = PA_PORT_AVAILABLE_NO;
+  EXPECT_EQ(serverSourceOf(card.info).deviceInfo().flags & kDeviceEnabled, 0u);
+}
+
+TEST(ServerSource, InputsAreThePortsWithTheActiveOneSwitchedOn) {
+  CardInfo card;
+  const ServerSource source = serverSourceOf(card.info);
+  EXPECT_EQ(source.inputCount(), 3);
+  // Line in is the one on; the unplugged headset reads off like the microphone.
+  const std::optional<std::string> names[] = {"Microphone", "Line In", "Headset Microphone", std::nullopt};
+  const std::optional<uint32_t> flags[] = {kInputOff, 0u, kInputOff, std::nullopt};
+  for (int input = 0; input < 4; ++input) {
+    EXPECT_EQ(source.inputName(input), names[input]) << input;
+    EXPECT_EQ(source.inputFlags(input), flags[input]) << input;
+  }
+  EXPECT_EQ(source.inputName(-1), std::nullopt);
+  // Switching on activates the port unless it is active already; off, a
+  // volume change alone (neither flag) or both flags change nothing.
+  EXPECT_EQ(source.portToActivate(2, kInputOn), "analog-input-headset");
+  EXPECT_EQ(source.portToActivate(1, kInputOn), std::nullopt);
+  for (const uint32_t flag : {kInputOff, 0u, kInputOn | kInputOff}) {
+    EXPECT_EQ(source.portToActivate(0, flag), std::nullopt) << flag;
+  }
+}
+
+TEST(ServerSource, APortlessSourceIsEnabledWithOneInputSwitchedOnNamedAfterIt) {
+  pa_source_info info{};
+  info.name = "vsink.monitor";
+  info.description = "Monitor of Null Output";
+  info.sample_spec.channels = 1;
+  const ServerSource source = serverSourceOf(info);
+  EXPECT_TRUE(source.enabled());
+  EXPECT_EQ(source.channels, 1u);  // the volume is set per channel
+  EXPECT_EQ(source.inputCount(), 1);
+  EXPECT_EQ(source.inputName(0), "Monitor of Null Output");
+  EXPECT_EQ(source.inputName(1), std::nullopt);
+  EXPECT_EQ(source.inputFlags(0), 0u);
+  EXPECT_EQ(source.portToActivate(0, kInputOn), std::nullopt);
+}
 
 uint32_t left(uint32_t level) { return level & 0xFFFFu; }
 uint32_t right(uint32_t level) { return level >> 16; }
@@ -28,33 +112,19 @@ std::vector<float> toneLoop(int bin, double leftAmplitude, double rightAmplitude
 
 TEST(PulseErrors, MapToTheDocumentedCodes) {
   // A lost connection is "no server" whatever libpulse reported.
+  // clang-format off
   for (const auto& [error, connected, code] : {std::tuple{PA_ERR_NOENTITY, false, kErrorNoServer},
-                                               {PA_ERR_CONNECTIONREFUSED, true, kErrorNoServer},
-                                               {PA_ERR_TIMEOUT, true, kErrorNoServer},
-                                               {PA_ERR_NOENTITY, true, kErrorDevice},
-                                               {PA_ERR_KILLED, true, kErrorDevice},
-                                               {PA_ERR_NOTSUPPORTED, true, kErrorFormat},
-                                               {PA_ERR_INVALID, true, kErrorFormat},
-                                               {PA_ERR_BUSY, true, kErrorBusy},
-                                               {PA_ERR_ACCESS, true, kErrorBusy}}) {
+           {PA_ERR_CONNECTIONREFUSED, true, kErrorNoServer}, {PA_ERR_TIMEOUT, true, kErrorNoServer},
+           {PA_ERR_NOENTITY, true, kErrorDevice}, {PA_ERR_KILLED, true, kErrorDevice},
+           {PA_ERR_NOTSUPPORTED, true, kErrorFormat}, {PA_ERR_INVALID, true, kErrorFormat},
+           {PA_ERR_BUSY, true, kErrorBusy}, {PA_ERR_ACCESS, true, kErrorBusy}}) {
+    // clang-format on
     EXPECT_EQ(captureErrorOfPulse(error, connected), code) << error << " " << connected;
   }
 }
 
-TEST(PulseCaptureWithoutServer, ListsNoDeviceAndRefusesToStart) {
+TEST(PulseCaptureWithoutServer, RefusesAnInputGainOutsideZeroToThirtyDecibels) {
   PulseCaptureLibrary capture("unix:/nonexistent/native");
-  EXPECT_EQ(capture.GetVersion() >> 16, 0x0204u);
-  RecordDeviceInfo info;
-  EXPECT_FALSE(capture.RecordGetDeviceInfo(0, info));
-  EXPECT_EQ(capture.ErrorGetCode(), kErrorNoServer);
-  EXPECT_FALSE(capture.RecordInit(0));
-  EXPECT_EQ(capture.ErrorGetCode(), kErrorNoServer);
-  // The start says why there is no device.
-  EXPECT_EQ(capture.RecordStart(44100, 2, kSampleFloat, nullptr, nullptr), 0u);
-  EXPECT_EQ(capture.ErrorGetCode(), kErrorNoServer);
-  EXPECT_FALSE(capture.RecordFree());
-  EXPECT_EQ(capture.ErrorGetCode(), kErrorInit);
-  // A gain outside 0..30 dB is refused and leaves the one set.
   capture.setInputGainDb(12.5);
   EXPECT_THROW(capture.setInputGainDb(30.5), std::out_of_range);
   EXPECT_EQ(capture.inputGainDb(), 12.5);
@@ -100,97 +170,6 @@ class PulseCaptureTest : public PulseServerTest {
   std::unique_ptr<PulseCaptureLibrary> capture;
   std::vector<float> bins = std::vector<float>(kSpectrumBins, -1.0f);
 };
-
-TEST_F(PulseCaptureTest, ListsTheServersSourcesInItsOrderByDescription) {
-  // What the server itself says, in its order.
-  const std::vector<ListedSource> sources = listedSources(*server);
-  ASSERT_EQ(sources.size(), 2u);
-  EXPECT_EQ(sources[0].name, "vsink.monitor");
-  EXPECT_EQ(sources[1].name, "fifosrc");
-
-  const auto list = devices();
-  ASSERT_EQ(list.size(), 2u);
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    EXPECT_EQ(list[i].driver, sources[i].name);
-    EXPECT_EQ(list[i].name, sources[i].description);
-    EXPECT_EQ(list[i].flags & kDeviceEnabled, kDeviceEnabled);
-  }
-  EXPECT_EQ(capture->ErrorGetCode(), kErrorDevice);  // the entry past the end
-
-  // A source that comes later is listed from the next listing on.
-  server->run("pactl load-module module-null-sink sink_name=late");
-  EXPECT_EQ(devices().size(), 3u);
-  EXPECT_EQ(deviceOf("late.monitor"), 2);
-}
-
-TEST_F(PulseCaptureTest, APortlessSourceHasOneInputThatStaysOn) {
-  ASSERT_EQ(deviceOf("vsink.monitor"), 0);
-  EXPECT_EQ(capture->RecordGetInput(0), 0xFFFFFFFFu);
-  EXPECT_EQ(capture->ErrorGetCode(), kErrorInit);
-
-  ASSERT_TRUE(capture->RecordInit(0));
-  EXPECT_EQ(capture->RecordGetInputName(0), devices()[0].name);
-  EXPECT_EQ(capture->RecordGetInputName(1), std::nullopt);
-  EXPECT_EQ(capture->ErrorGetCode(), kErrorNotAvailable);
-  EXPECT_EQ(capture->RecordGetInput(0), 0u);
-  EXPECT_TRUE(capture->RecordSetInput(0, kInputOff, -1.0f));
-  EXPECT_EQ(capture->RecordGetInput(0), 0u);
-  EXPECT_TRUE(capture->RecordSetInput(0, kInputOn, -1.0f));
-  EXPECT_EQ(capture->RecordGetInput(0), 0u);
-  EXPECT_FALSE(capture->RecordSetInput(1, kInputOn, -1.0f));
-  EXPECT_EQ(capture->ErrorGetCode(), kErrorNotAvailable);
-
-  EXPECT_FALSE(capture->RecordInit(1));
-  EXPECT_EQ(capture->ErrorGetCode(), kErrorAlready);
-  EXPECT_TRUE(capture->RecordFree());
-  EXPECT_EQ(capture->RecordGetInputName(0), std::nullopt);
-  EXPECT_EQ(capture->ErrorGetCode(), kErrorInit);
-  EXPECT_FALSE(capture->RecordFree());
-
-  // The pipe source, chosen by its number.
-  ASSERT_TRUE(capture->RecordInit(1));
-  EXPECT_EQ(capture->RecordGetInputName(0), devices()[1].name);
-  EXPECT_FALSE(capture->RecordInit(2));  // a failed init leaves the open one
-  EXPECT_EQ(capture->RecordGetInputName(0), devices()[1].name);
-  capture->RecordFree();
-  EXPECT_FALSE(capture->RecordInit(2));
-  EXPECT_EQ(capture->ErrorGetCode(), kErrorDevice);
-}
-
-TEST_F(PulseCaptureTest, StartNeedsAnOpenDeviceAndTheOneFormat) {
-  EXPECT_EQ(capture->RecordStart(44100, 2, kSampleFloat, nullptr, nullptr), 0u);
-  EXPECT_EQ(capture->ErrorGetCode(), kErrorInit);
-  ASSERT_TRUE(capture->RecordInit(0));
-  EXPECT_EQ(capture->RecordStart(48000, 2, kSampleFloat, nullptr, nullptr), 0u);
-  EXPECT_EQ(capture->ErrorGetCode(), kErrorFormat);
-  EXPECT_EQ(capture->RecordStart(44100, 1, kSampleFloat, nullptr, nullptr), 0u);
-  EXPECT_EQ(capture->ErrorGetCode(), kErrorFormat);
-  EXPECT_EQ(capture->RecordStart(44100, 2, 0, nullptr, nullptr), 0u);
-  EXPECT_EQ(capture->ErrorGetCode(), kErrorFormat);
-
-  const ChannelHandle handle = capture->RecordStart(44100, 2, kSampleFloat, nullptr, nullptr);
-  ASSERT_NE(handle, 0u);
-  EXPECT_EQ(capture->ErrorGetCode(), kErrorOk);
-  EXPECT_EQ(capture->RecordStart(44100, 2, kSampleFloat, nullptr, nullptr), 0u);
-  EXPECT_EQ(capture->ErrorGetCode(), kErrorAlready);
-  EXPECT_EQ(capture->ChannelGetData(handle, bins.data(), 0x80000002u), -1);  // not the 2048-sample request
-  EXPECT_EQ(capture->ErrorGetCode(), kErrorNotAvailable);
-
-  EXPECT_FALSE(capture->ChannelStop(handle + 1));
-  EXPECT_EQ(capture->ErrorGetCode(), kErrorHandle);
-  EXPECT_TRUE(capture->ChannelStop(handle));
-  EXPECT_EQ(capture->ChannelGetData(handle, bins.data(), kDataFft2048), -1);
-  EXPECT_EQ(capture->ErrorGetCode(), kErrorHandle);
-  EXPECT_EQ(capture->ChannelGetLevel(handle), 0xFFFFFFFFu);
-  // A new start gets a new handle.
-  const ChannelHandle again = capture->RecordStart(44100, 2, kSampleFloat, nullptr, nullptr);
-  EXPECT_NE(again, 0u);
-  EXPECT_NE(again, handle);
-  // Freeing the device ends the capture too.
-  EXPECT_TRUE(capture->RecordFree());
-  EXPECT_EQ(capture->ChannelGetLevel(again), 0xFFFFFFFFu);
-  EXPECT_EQ(capture->ErrorGetCode(), kErrorHandle);
-}
 
 TEST_F(PulseCaptureTest, ToneIntoTheSinkShowsInLevelAndSpectrum) {
   const ChannelHandle handle = startOn("vsink.monitor");

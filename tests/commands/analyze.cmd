@@ -138,9 +138,6 @@ of the audio decoded.
     "duration": 30.000
   }
   exit 0
-  $ tactolo analyze synth:120 --json | grep -c '"time"'
-  58
-  exit 0
 
 Each beat is printed as soon as it is decided, and SIGINT, SIGTERM or SIGHUP
 (the terminal closed) stops the analysis where it is: what it found stays
@@ -302,7 +299,7 @@ A silent file and one without samples give no beats.
 
 Values at the ends of their ranges are taken (the count of beat lines: the
 hi-hat band alone, 256 ranked sub-bands and the gain at 0 hear no beat in
-the pattern).
+the pattern, both bands at the most sensitive hear every beat).
   $ tactolo analyze synth:120 --band hihat --sensitivity -100 --correction 250 | wc -l
   0
   exit 0
@@ -311,12 +308,6 @@ the pattern).
   exit 0
   $ tactolo analyze synth:120 --method 2 --subbands 256 --ranked 256 | wc -l
   0
-  exit 0
-  $ tactolo analyze synth:120 --method 2 --subbands 8 --ranked 1 | wc -l
-  58
-  exit 0
-  $ tactolo analyze synth:120 --gain 100 --max-bpm off | wc -l
-  58
   exit 0
   $ tactolo analyze synth:120 --gain 0 --max-bpm 300 | wc -l
   0

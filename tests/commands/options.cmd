@@ -6,29 +6,11 @@
   $ tactolo analyze synth:120 --method 3
   stderr: tactolo: --method: must be 0..2, not '3'
   exit 2
-  $ tactolo analyze synth:120 --method ''
-  stderr: tactolo: --method: must be 0..2, not ''
-  exit 2
-  $ tactolo analyze synth:120 --gain 0x10
-  stderr: tactolo: --gain: must be 0..100, not '0x10'
-  exit 2
-  $ tactolo analyze synth:120 --gain +5
-  stderr: tactolo: --gain: must be 0..100, not '+5'
-  exit 2
-  $ tactolo analyze synth:120 --gain 101
-  stderr: tactolo: --gain: must be 0..100, not '101'
-  exit 2
   $ tactolo analyze synth:120 --gain $'\xff'
   stderr: tactolo: --gain: must be 0..100, not '\xff'
   exit 2
   $ tactolo analyze synth:120 --max-bpm $'+30\n'
   stderr: tactolo: --max-bpm: must be 30..300 or off, not '+30\n'
-  exit 2
-  $ tactolo analyze synth:120 --max-bpm ' 30'
-  stderr: tactolo: --max-bpm: must be 30..300 or off, not ' 30'
-  exit 2
-  $ tactolo analyze synth:120 --max-bpm OFF
-  stderr: tactolo: --max-bpm: must be 30..300 or off, not 'OFF'
   exit 2
   $ tactolo analyze synth:120 --max-bpm 20
   stderr: tactolo: --max-bpm: must be 30..300 or off, not '20'
@@ -48,26 +30,11 @@
   $ tactolo analyze synth:120 --method 2 --subbands 8 --ranked 9
   stderr: tactolo: --ranked: must be 1..8, not '9'
   exit 2
-  $ tactolo analyze synth:120 --method 2 --ranked 0
-  stderr: tactolo: --ranked: must be 1..64, not '0'
-  exit 2
   $ tactolo analyze synth:120 --keep-at 1.5s
   stderr: tactolo: --keep-at: must be seconds from 0 to 86400 (at most 3 decimals), not '1.5s'
   exit 2
-  $ tactolo analyze synth:120 --keep-at 86400.001
-  stderr: tactolo: --keep-at: must be seconds from 0 to 86400 (at most 3 decimals), not '86400.001'
-  exit 2
-  $ tactolo analyze synth:120 --vu-gain 101
-  stderr: tactolo: --vu-gain: must be 0..100, not '101'
-  exit 2
   $ tactolo analyze synth:120 --vu-gain -1
   stderr: tactolo: --vu-gain: must be 0..100, not '-1'
-  exit 2
-  $ tactolo analyze synth:120 --vu-gain ''
-  stderr: tactolo: --vu-gain: must be 0..100, not ''
-  exit 2
-  $ tactolo analyze synth:120 --vu-gain 1.5
-  stderr: tactolo: --vu-gain: must be 0..100, not '1.5'
   exit 2
 
 More values refused, one run each: numbers with blanks, signs, fractions,
@@ -188,9 +155,6 @@ the two speeds exclude each other.
 A source that is no source, none at all, and a command that does not exist.
   $ tactolo analyze synth:abc
   stderr: tactolo: bad audio source 'synth:abc': the tempo (beats per minute) must be a number between 1 and 1000
-  exit 2
-  $ tactolo analyze synth:0
-  stderr: tactolo: bad audio source 'synth:0': the tempo (beats per minute) must be a number between 1 and 1000
   exit 2
   $ tactolo analyze
   stderr: tactolo: SOURCE is required

@@ -230,3 +230,24 @@ written \xHH, so that the transcript and standard error stay UTF-8.
   error: unknown state \xfe\xc2\x85
   stderr: tactolo: bytes.script:8: the time to wait (ms) must be a whole number from 0 to 86400000, not "\xff"
   exit 2
+
+SIGINT, SIGTERM or SIGHUP ends a run where it is: the temporary project
+folder, which holds the script's file while the run goes on, is removed, and
+the process ends by the signal, as a shell shows it (128 + 2, 15, 1). A day
+of capture keeps the run busy until the signal comes; job control gives the
+background run the signals' defaults.
+  $ printf '%s\n' 'file "notes.txt"' notes end 'audio device "Line In"' 'audio input "Line" on' \
+  >   'audio source synth:120' 'call Init' 'call loadWindow' 'call showWindow' \
+  >   'click TactoloMain startButton' 'wait 86400000' > day.script
+  exit 0
+  $ set -m; for signal in INT TERM HUP; do
+  >   tactolo script day.script > $signal.txt & until [ -s $signal.txt ]; do sleep 0.05; done
+  >   ls "$TMPDIR"/tactolo-script-*; kill -$signal $!; wait $!; echo "exit $?"; ls "$TMPDIR"
+  > done 2> /dev/null
+  notes.txt
+  exit 130
+  notes.txt
+  exit 143
+  notes.txt
+  exit 129
+  exit 0

@@ -7,13 +7,6 @@ warning naming it; the JSON duration is the audio decoded, and no beat lies
 after it. The same for WAV, FLAC and Ogg Vorbis.
   $ tactolo_test_sounds cut 6 cut.wav && tactolo_test_sounds cut 6 cut.flac && tactolo_test_sounds cut 6 cut.ogg
   exit 0
-  $ tactolo analyze cut.wav --method 1
-  1.020 58 detected
-  1.520 120 detected
-  2.020 120 detected
-  2.520 120 detected
-  stderr: tactolo: warning: audio file 'cut.wav' breaks off after 3.000 s: its header announces 6.000 s
-  exit 0
   $ tactolo analyze cut.wav --method 1 --json
   {
     "source": "cut.wav",
@@ -35,19 +28,11 @@ after it. The same for WAV, FLAC and Ogg Vorbis.
   2.520 120 detected
   stderr: tactolo: warning: audio file 'cut.flac' breaks off after 2.972 s: its header announces 6.000 s
   exit 0
-  $ tactolo analyze cut.flac --method 1 --json | grep duration
-    "duration": 2.973
-  stderr: tactolo: warning: audio file 'cut.flac' breaks off after 2.972 s: its header announces 6.000 s
-  exit 0
   $ tactolo analyze cut.ogg --method 1
   1.020 58 detected
   1.520 120 detected
   2.020 120 detected
   2.520 120 detected
-  stderr: tactolo: warning: audio file 'cut.ogg' breaks off after 2.614 s: its end is missing
-  exit 0
-  $ tactolo analyze cut.ogg --method 1 --json | grep duration
-    "duration": 2.614
   stderr: tactolo: warning: audio file 'cut.ogg' breaks off after 2.614 s: its end is missing
   exit 0
 
@@ -148,21 +133,11 @@ full-scale burst, and the beats go on after it.
   9.520 120 detected
   exit 0
 
-A file at 48 kHz is resampled: its clicks every 500 ms are 120 BPM.
-  $ tactolo_test_sounds clicks48k 4 at48k.wav
-  exit 0
-  $ tactolo analyze at48k.wav --method 1
-  1.020 58 detected
-  1.520 120 detected
-  2.020 120 detected
-  2.520 120 detected
-  3.020 120 detected
-  3.520 120 detected
-  exit 0
-
-Standard input carries a WAV or FLAC stream, through a pipe or redirected
-from a file, and gives what the file gives; the source is "-".
-  $ tactolo_test_sounds clicks 4 in.wav && tactolo_test_sounds clicks 4 in.flac && tactolo_test_sounds clicks48k 4 in48.wav
+A plain 16-bit stereo WAV at 44100 Hz, a FLAC file and a float WAV at 48
+kHz (resampled: its clicks every 500 ms are 120 BPM). Standard input
+carries a WAV or FLAC stream, through a pipe or redirected from a file, and
+gives what the file gives; the source is "-".
+  $ tactolo_test_sounds stereo 4 in.wav && tactolo_test_sounds clicks 4 in.flac && tactolo_test_sounds clicks48k 4 in48.wav
   exit 0
   $ tactolo analyze in.wav --method 1 --json
   {
@@ -193,14 +168,6 @@ from a file, and gives what the file gives; the source is "-".
     ],
     "duration": 4.000
   }
-  exit 0
-  $ tactolo analyze - --method 1 < in.wav
-  1.020 58 detected
-  1.520 120 detected
-  2.020 120 detected
-  2.520 120 detected
-  3.020 120 detected
-  3.520 120 detected
   exit 0
   $ tactolo analyze in.flac --method 1 > file.txt && cat in.flac | tactolo analyze - --method 1 | diff file.txt -
   exit 0
@@ -257,10 +224,6 @@ document stays valid.
   exit 0
   $ tactolo analyze $'two\nlines\xff caf\xc3\xa9.wav' --json | grep source
     "source": "two\nlines� café.wav",
-  stderr: tactolo: warning: audio file 'two\nlines\xff café.wav' breaks off after 1.000 s: its header announces 2.000 s
-  exit 0
-  $ tactolo analyze $'two\nlines\xff caf\xc3\xa9.wav' --json | /usr/bin/python3 -c 'import json, sys; print(json.dumps(json.load(sys.stdin)["source"]))'
-  "two\nlines\ufffd caf\u00e9.wav"
   stderr: tactolo: warning: audio file 'two\nlines\xff café.wav' breaks off after 1.000 s: its header announces 2.000 s
   exit 0
   $ tactolo analyze $'gone\r\n\e[2J\xc0.wav'

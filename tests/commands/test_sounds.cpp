@@ -8,6 +8,8 @@
 // KIND is one of
 //   clicks     a click every 500 ms over a quiet hiss, mono at 44100 Hz; a
 //              16-bit WAV, FLAC or Ogg Vorbis file after PATH's extension
+//   stereo     the clicks of `clicks` on the left channel and at half their
+//              level on the right, a 16-bit stereo WAV at 44100 Hz
 //   clicks48k  clicks every 500 ms as a 32-bit float WAV at 48000 Hz
 //   cut        the clicks of `clicks`, the file then cut to half its bytes
 //   holed      the clicks of `clicks` with a tenth of the file's bytes gone
@@ -89,6 +91,12 @@ std::string make(const std::string& kind, double seconds, const std::string& pat
   bool written = false;
   if (kind == "clicks") {
     written = writeMono(path, clickTrack(seconds), formatFor(path));
+  } else if (kind == "stereo") {
+    const std::vector<float> left = clickTrack(seconds);
+    written = tactolo::testing::writeSound(
+        path, kRate, 2, static_cast<int>(left.size()),
+        [&left](int i, int channel) { return channel == 0 ? left[i] : 0.5f * left[i]; },
+        SF_FORMAT_WAV | SF_FORMAT_PCM_16);
   } else if (kind == "clicks48k") {
     written = writeMono(path, clickTrack(seconds, 48000), kFloatWav, 48000);
   } else if (kind == "cut") {

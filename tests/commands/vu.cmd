@@ -10,7 +10,11 @@
 
 With --vu and --dmx the DMX writes come among the beats, in time order:
 each point sends only when it lights or goes dark, on a level pass (every
-80 ms). With the level of the pattern the first two points light.
+80 ms). With the level of the pattern the first two points light. The JSON
+document carries the same writes. Without --dmx neither output shows them,
+and without --vu nothing is sent. The VU gain slider decides how high the
+meter reaches: a third of the level lights no point, two and a half times
+it lights all four (the channels written).
   $ { printf '%s\n' "Four dimmers" False 4
   >   for channel in 1 2 3 4; do printf '%s\n' False True 200 0 0 0 $channel 0 0 0; done
   >   printf '0\n%.0s' {1..280}; } > four.vuconf
@@ -53,13 +57,6 @@ each point sends only when it lights or goes dark, on a level pass (every
        45 2 0
        45 2 200
   exit 0
-
-The JSON document carries the same writes. Without --dmx neither output
-shows them, and without --vu nothing is sent.
-  $ { printf '%s\n' "Four dimmers" False 4
-  >   for channel in 1 2 3 4; do printf '%s\n' False True 200 0 0 0 $channel 0 0 0; done
-  >   printf '0\n%.0s' {1..280}; } > four.vuconf
-  exit 0
   $ tactolo analyze synth:120 --vu four.vuconf --dmx --json | sed -n '1,5p;/"dmx"/,+2p;/"duration"/,$p'
   {
     "source": "synth:120",
@@ -86,14 +83,6 @@ shows them, and without --vu nothing is sent.
   exit 0
   $ tactolo analyze synth:120 --dmx | awk '/ dmx /' | wc -l
   0
-  exit 0
-
-The VU gain slider decides how high the meter reaches: a third of the level
-lights no point, two and a half times it lights all four (the channels
-written).
-  $ { printf '%s\n' "Four dimmers" False 4
-  >   for channel in 1 2 3 4; do printf '%s\n' False True 200 0 0 0 $channel 0 0 0; done
-  >   printf '0\n%.0s' {1..280}; } > four.vuconf
   exit 0
   $ tactolo analyze synth:120 --vu four.vuconf --vu-gain 0 --dmx | awk '$2 == "dmx" { print $3 }' | sort -u
   exit 0

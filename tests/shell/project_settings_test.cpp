@@ -1,6 +1,10 @@
 // The main window's project data where transcripts cannot reach: a save read
-// back by a fresh module, a save with no band option selected, a host store
-// that fails part-way, and the command value's arithmetic.
+// back by a fresh module, a host store that fails part-way, and the command
+// value's arithmetic; the window's position: the drawing scale, the edges
+// restored up to the first stored value the window cannot take, a store that
+// fails between the two reads, a load after Term, and the number format of
+// the stored edges. A project's load and save carrying them is in the
+// project_settings transcript.
 #include "shell/project_settings.h"
 
 #include <gtest/gtest.h>
@@ -12,9 +16,12 @@
 
 #include "module/beat_variables.h"
 #include "module/host_services.h"
+#include "platform/clock.h"
+#include "platform/control_model.h"
+#include "platform/headless_host.h"
 #include "shell/main_window_host.h"
 #include "shell/tactolo_commands.h"
-#include "support/failing_settings.h"
+#include "shell/window_placement.h"
 #include "support/plugin_fixture.h"
 #include "vu/vu_files.h"
 #include "vu/vu_samples.h"
@@ -22,30 +29,54 @@
 namespace tactolo::testing {
 namespace {
 
-/// Every control state the settings cover, with the two switches they set.
-std::map<std::string, double> windowSettings(MainForm& f, const BeatVariables& v) {
-  return {
-      {"devicesBox", f.devicesBox.listIndex()},
-      {"inputBox", f.inputBox.listIndex()},
-      {"methodBox", f.methodBox.listIndex()},
-      {"gainSlider", f.gainSlider.value()},
-      {"sendBeatCheck", f.sendBeatCheck.value()},
-      {"SendVuCheck", f.SendVuCheck.value()},
-      {"maxBpmCheck", f.maxBpmCheck.value()},
-      {"maxBpmSlider", f.maxBpmSlider.value()},
-      {"VUslider", f.VUslider.value()},
-      {"ConfCombo", f.ConfCombo.listIndex()},
-      {"freqOption", f.freqOption.selectedIndex()},
-      {"senseSlider", f.senseSlider.value()},
-      {"correctionSlider", f.correctionSlider.value()},
-      {"subBandBox", f.subBandBox.listIndex()},
-      {"subBandCheck", f.subBandCheck.value()},
-      {"subBandSlider", f.subBandSlider.value()},
-      {"bpmToleranceSlider", f.bpmToleranceSlider.value()},
-      {"SendBeat", v.SendBeat},
-      {"SendVu", v.SendVu},
-      {"VuGainFactor", v.VuGainFactor},
-  };
+class FailingSettings final : public ISettings {
+ public:
+  explicit FailingSettings(MemorySettings& inner) : inner_(inner) {}
+
+  /// Reads of `key` from the general store fail.
+  std::string failingRead;
+  /// The general store's write of `key` fails, and so does every write
+  /// after it.
+  std::string failingWriteFrom;
+
+  HostResult<std::string> ReadValue(const std::string& key, const std::string& defaultValue) override {
+    if (key == failingRead) return HostResult<std::string>::failure("the store is locked");
+    return inner_.ReadValue(key, defaultValue);
+  }
+  HostStatus WriteValue(const std::string& key, const std::string& value) override {
+    if (key == failingWriteFrom) writesFail_ = true;
+    if (writesFail_) return HostStatus::failure("the project is read-only");
+    return inner_.WriteValue(key, value);
+  }
+  HostResult<std::string> ReadDeviceValue(const std::string& key, const std::string& defaultValue) override {
+    return inner_.ReadDeviceValue(key, defaultValue);
+  }
+  HostStatus WriteDeviceValue(const std::string& key, const std::string& value) override {
+    return inner_.WriteDeviceValue(key, value);
+  }
+
+ private:
+  MemorySettings& inner_;
+  bool writesFail_ = false;
+};
+
+/// Every control state the settings cover, and what their handlers set.
+std::map<std::string, double> windowSettings(TactoloMain& main, const BeatVariables& v) {
+  MainForm& f = main.form();
+  const auto& methods = main.cycle().methods;
+  // clang-format off
+  return {{"devicesBox", f.devicesBox.listIndex()}, {"inputBox", f.inputBox.listIndex()},
+          {"methodBox", f.methodBox.listIndex()}, {"sendBeatCheck", f.sendBeatCheck.value()},
+          {"maxBpmCheck", f.maxBpmCheck.value()}, {"ConfCombo", f.ConfCombo.listIndex()},
+          {"bpmToleranceSlider", f.bpmToleranceSlider.value()}, {"SendBeat", v.SendBeat}, {"SendVu", v.SendVu},
+          {"VuGainFactor", v.VuGainFactor}, {"GainFactor", v.GainFactor}, {"MaxBPMValue", v.MaxBPMValue},
+          {"method panel", f.methodGroup[2]->visible()},
+          {"SWMBassHihatIndex", methods.standard.SWMBassHihatIndex}, {"SWMExponent", methods.standard.SWMExponent},
+          {"SWMCorrectionFactor", methods.standard.SWMCorrectionFactor},
+          {"FSSESubbandCount", methods.frequency.FSSESubbandCount()},
+          {"FSSESubbandCheck", methods.frequency.FSSESubbandCheck()},
+          {"FSSESubbandValue", methods.frequency.FSSESubbandValue()}};
+  // clang-format on
 }
 
 class ProjectSettingsTest : public PluginFixture, protected TestFolder {
@@ -65,7 +96,7 @@ class ProjectSettingsTest : public PluginFixture, protected TestFolder {
 
 TEST_F(ProjectSettingsTest, ASaveReadBackByAFreshModuleGivesTheSameWindow) {
   loadMain();
-  const auto defaults = windowSettings(form(), vars());
+  const auto defaults = windowSettings(live->windows().mainWindow(), vars());
   MainForm& f = form();
   // Every setting away from the state the window loads in, as a user sets it.
   f.devicesBox.setListIndex(1);
@@ -75,7 +106,7 @@ TEST_F(ProjectSettingsTest, ASaveReadBackByAFreshModuleGivesTheSameWindow) {
   f.sendBeatCheck.click();
   f.maxBpmSlider.drag(200);
   f.maxBpmCheck.click();
-  f.freqOption.select(0);
+  f.freqOption.select(1);
   f.senseSlider.drag(-40);
   f.correctionSlider.drag(600);
   f.methodBox.setListIndex(2);
@@ -88,7 +119,7 @@ TEST_F(ProjectSettingsTest, ASaveReadBackByAFreshModuleGivesTheSameWindow) {
   f.SendVuCheck.click();
   f.setLeft(1440);
   f.setTop(2880);
-  const auto saved = windowSettings(form(), vars());
+  const auto saved = windowSettings(live->windows().mainWindow(), vars());
   // The beat box loads checked with beat output off: here it is checked with
   // beat output on, which the load must set although the box reports no
   // click. Every other setting differs from the state the window loads in.
@@ -105,24 +136,14 @@ TEST_F(ProjectSettingsTest, ASaveReadBackByAFreshModuleGivesTheSameWindow) {
   ASSERT_TRUE(live->shutdown().empty());
   live.reset();
   loadMain();
-  ASSERT_EQ(windowSettings(form(), vars()), defaults);
+  ASSERT_EQ(windowSettings(live->windows().mainWindow(), vars()), defaults);
   const auto loaded = host().LoadProjectData();
   ASSERT_TRUE(loaded.ok) << loaded.error;
-  EXPECT_EQ(windowSettings(form(), vars()), saved);
+  EXPECT_EQ(windowSettings(live->windows().mainWindow(), vars()), saved);
   EXPECT_EQ(form().left(), 1440);
   EXPECT_EQ(form().top(), 2880);
   EXPECT_EQ(module().vu().config.VuName, "Back");
   EXPECT_EQ(capture.initialisedDevice(), 1);
-}
-
-TEST_F(ProjectSettingsTest, ASaveWithNoBandOptionSelectedStoresTheFirstBand) {
-  loadMain();
-  form().freqOption.clearSelection();
-  SaveSettings(live->windows().mainWindow());
-  EXPECT_EQ(general()["TactoloMain_SWMBassHihatIndex"], "0");
-  form().freqOption.select(1);
-  SaveSettings(live->windows().mainWindow());
-  EXPECT_EQ(general()["TactoloMain_SWMBassHihatIndex"], "1");
 }
 
 TEST_F(ProjectSettingsTest, AStoreThatFailsEndsASaveOrALoadAtThatKey) {
@@ -149,19 +170,103 @@ TEST_F(ProjectSettingsTest, AStoreThatFailsEndsASaveOrALoadAtThatKey) {
 }
 
 TEST(CommandIndex, DividesBy1000TowardZeroWithin16Bits) {
-  EXPECT_EQ(CommandIndex(0), 0);
-  EXPECT_EQ(CommandIndex(999), 0);
-  EXPECT_EQ(CommandIndex(-999), 0);
-  EXPECT_EQ(CommandIndex(1000), 1);
-  EXPECT_EQ(CommandIndex(1999), 1);
-  EXPECT_EQ(CommandIndex(-1000), -1);
-  EXPECT_EQ(CommandIndex(-1999), -1);
-  EXPECT_EQ(CommandIndex(32767999), 32767);
-  EXPECT_EQ(CommandIndex(-32768999), -32768);
-  EXPECT_THROW(CommandIndex(32768000), std::overflow_error);
-  EXPECT_THROW(CommandIndex(-32769000), std::overflow_error);
-  EXPECT_THROW(CommandIndex(INT32_MAX), std::overflow_error);
-  EXPECT_THROW(CommandIndex(INT32_MIN), std::overflow_error);
+  // clang-format off
+  for (const auto& [value, index] : {std::pair{0, 0}, {999, 0}, {-999, 0}, {1000, 1}, {1999, 1}, {-1000, -1},
+                                     {-1999, -1}, {32767999, 32767}, {-32768999, -32768}}) {
+    // clang-format on
+    EXPECT_EQ(CommandIndex(value), index) << value;
+  }
+  for (int32_t value : {32768000, -32769000, INT32_MAX, INT32_MIN}) {
+    EXPECT_THROW(CommandIndex(value), std::overflow_error) << value;
+  }
+}
+
+class WindowPlacementTest : public ::testing::Test {
+ protected:
+  WindowPlacementTest() {
+    host.attach(helper);
+    settings = host.Settings();
+    window.setLeft(1000);
+    window.setTop(2000);
+  }
+  std::map<std::string, std::string>& stored() { return helper->settings.general; }
+
+  VirtualClock clock;
+  std::shared_ptr<HeadlessHelper> helper = std::make_shared<HeadlessHelper>(clock);
+  HostServices host;
+  std::unique_ptr<HostSettings> settings;
+  Form window{"TactoloMain", {0, 0, 4260, 8760}};
+};
+
+TEST_F(WindowPlacementTest, BothRoutinesSwitchTheDrawingScaleToPixelsFirst) {
+  EXPECT_EQ(window.scaleMode(), ScaleMode::Twips);
+  LoadWindowPlacement(window, *settings);  // nothing stored: it still switches
+  EXPECT_EQ(window.scaleMode(), ScaleMode::Pixels);
+
+  Form minimised{"TactoloMain", {0, 0, 4260, 8760}};
+  minimised.setWindowState(1);
+  SaveWindowPlacement(minimised, *settings);  // writes nothing, but switches
+  EXPECT_EQ(minimised.scaleMode(), ScaleMode::Pixels);
+  EXPECT_TRUE(stored().empty());
+}
+
+TEST_F(WindowPlacementTest, EdgesMoveUpToTheFirstStoredValueTheWindowCannotTake) {
+  // Stored left and top (null: not stored), and where the window then
+  // stands; it starts at 1000, 2000.
+  struct Case {
+    const char* left;
+    const char* top;
+    int x, y;
+  };
+  for (const Case& c : {Case{nullptr, nullptr, 1000, 2000}, Case{"120", nullptr, 120, 2000},
+                        Case{"east", "40", 1000, 2000}, Case{"40000", "40", 1000, 2000},
+                        Case{" +12.5 ", "-32768", 12, -32768}, Case{"200", "0x10", 200, 2000}}) {
+    stored().clear();
+    if (c.left) stored()["TactoloMain_L"] = c.left;
+    if (c.top) stored()["TactoloMain_T"] = c.top;
+    window.setLeft(1000);
+    window.setTop(2000);
+    LoadWindowPlacement(window, *settings);
+    EXPECT_EQ(window.left(), c.x) << (c.left ? c.left : "-");
+    EXPECT_EQ(window.top(), c.y) << (c.left ? c.left : "-");
+  }
+}
+
+TEST_F(WindowPlacementTest, BothEdgesAreReadBeforeEitherMoves) {
+  stored()["TactoloMain_L"] = "300";
+  stored()["TactoloMain_T"] = "400";
+  testing::FailingSettings failing(helper->settings);
+  failing.failingRead = "TactoloMain_T";
+  HostSettings failingTop(host, helper, failing);
+  LoadWindowPlacement(window, failingTop);
+  EXPECT_EQ(window.left(), 1000);  // the "_T" read failed after "_L" was read: nothing moves
+  EXPECT_EQ(window.top(), 2000);
+
+  LoadWindowPlacement(window, *settings);
+  EXPECT_EQ(window.left(), 300);
+  EXPECT_EQ(window.top(), 400);
+}
+
+TEST_F(WindowPlacementTest, LoadAfterTermChangesNothingAndRaisesNothing) {
+  stored()["TactoloMain_L"] = "5";
+  host.release();
+  EXPECT_NO_THROW(LoadWindowPlacement(window, *settings));
+  EXPECT_EQ(window.left(), 1000);
+  EXPECT_THROW(SaveWindowPlacement(window, *settings), HostError);
+}
+
+TEST(StoredNumbers, Int16ParsingTakesDecimalNumbersWithin16Bits) {
+  // Halves go to even.
+  // clang-format off
+  for (const auto& [text, value] : {std::pair<std::string, int>{"-32768", -32768}, {"32767", 32767},
+           {"12.5", 12}, {"13.5", 14}, {"1e3", 1000}, {"+12", 12}, {".5", 0}}) {
+    // clang-format on
+    EXPECT_EQ(ParseInt16(text), value) << text;
+  }
+  for (const char* text :
+       {"32768", "-32769", "", "12px", "nan", "inf", "-", "1e", "1e999", "0x10", "0X1A", "-0x10", "0x1p3"}) {
+    EXPECT_EQ(ParseInt16(text), std::nullopt) << text;
+  }
 }
 
 }  // namespace

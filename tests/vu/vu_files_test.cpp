@@ -1,5 +1,9 @@
-// VU configuration files on disk: the folder and listing rules, the listing
-// with names, reading, and saving that never leaves a broken file.
+// VU configuration files: the text written, the decimal numbers read, what
+// Windows-1252 and UTF-8 cannot hold of each other; on disk, the folder and
+// listing rules and saving that never leaves a broken file. What `vuconf
+// check` reads and refuses, and where, is in the vu command transcript; the
+// listing, sorted and with the names on the files' first lines, and names
+// read and written, in the vu_files transcript.
 #include "vu/vu_files.h"
 
 #include <gmock/gmock.h>
@@ -16,6 +20,8 @@
 #include <utility>
 #include <vector>
 
+#include "vu/vu_file_format.h"
+#include "vu/windows1252.h"
 #include "vu_samples.h"
 
 namespace tactolo {
@@ -40,12 +46,8 @@ TEST(VuFolderRule, CutsAsManyCharactersAsTheProjectNameHasOrFailsWithoutAFolder)
   // Only the length counts, not whether the name ends the base file name.
   EXPECT_EQ(VuFolder("ü", "/x/yz"), "/x/y");
   EXPECT_EQ(VuFolder("show", "show"), "");
-  try {
-    VuFolder("Untitled project", "show");
-    FAIL() << "a folder was formed";
-  } catch (const VuFileError& error) {
-    EXPECT_THAT(error.what(), HasSubstr("\"Untitled project\""));
-  }
+  EXPECT_THAT([] { VuFolder("Untitled project", "show"); },
+              ::testing::ThrowsMessage<VuFileError>(HasSubstr("\"Untitled project\"")));
 }
 
 TEST(VuListingRule, LastSixCharactersLetterCaseCountsNoDotCheck) {
@@ -54,19 +56,6 @@ TEST(VuListingRule, LastSixCharactersLetterCaseCountsNoDotCheck) {
                                          "back.vuconf",  ".vuconf",      "Bühne.vuconf"};
   EXPECT_THAT(VuConfigFileNames(listing),
               ElementsAre("stage.vuconf", "nodotvuconf", "vuconf", "back.vuconf", ".vuconf", "Bühne.vuconf"));
-}
-
-TEST_F(VuFilesTest, ListingIsSortedAndReadsTheFirstLineOfEachConfigurationFile) {
-  put("b.vuconf", "Second\r\nTrue\r\n");
-  put("a.vuconf", "B\xFChne\nFalse\n");
-  put("empty.vuconf", "");
-  put("notes.txt", "Not listed\r\n");
-  put("c.VUCONF", "Not listed\r\n");
-  fs::create_directory(folder_ / "dir.vuconf");
-  EXPECT_THAT(ListVuConfigs(prefix()),
-              ElementsAre(VuConfigEntry{"a.vuconf", "Bühne"}, VuConfigEntry{"b.vuconf", "Second"},
-                          VuConfigEntry{"empty.vuconf", ""}));
-  EXPECT_THAT(names(), ElementsAre("a.vuconf", "b.vuconf", "c.VUCONF", "empty.vuconf", "notes.txt"));
 }
 
 TEST_F(VuFilesTest, MissingFolderListsNothingAndAFileAsFolderIsAnError) {
@@ -129,13 +118,9 @@ TEST_F(VuFilesTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
 TEST_F(VuFilesTest, UnwritableTargetsFailWithoutLeavingFiles) {
   const VuLayout layout = distinctLayout();
   put("plain", "not a folder");
-  EXPECT_THROW(WriteVuConfigFile(path("plain/front.vuconf"), layout), VuFileError);
   fs::create_directory(folder_ / "dir.vuconf");
   EXPECT_THROW(WriteVuConfigFile(path("dir.vuconf"), layout), VuFileError);
   EXPECT_THROW(WriteVuConfigFile(prefix(), layout), VuFileError);
-  VuLayout twoLines = layout;
-  twoLines.VuName = "a\nb";
-  EXPECT_THROW(WriteVuConfigFile(path("front.vuconf"), twoLines), VuFileError);
 
   // A file no one may write is refused to every user, root included, also
   // through a link; so is what is not a regular file.
@@ -162,6 +147,87 @@ TEST_F(VuFilesTest, UnwritableTargetsFailWithoutLeavingFiles) {
   EXPECT_EQ(contents("to-locked.vuconf"), "read-only");
   EXPECT_TRUE(fs::is_symlink(folder_ / "to-locked.vuconf"));
   EXPECT_TRUE(fs::is_fifo(folder_ / "fifo.vuconf"));
+}
+
+using testing::distinctLayout;
+
+std::vector<std::string> linesOf(const std::string& bytes) { return SplitVuLines(bytes, 1000); }
+
+std::string joined(const std::vector<std::string>& lines, const std::string& end) {
+  std::string text;
+  for (const std::string& line : lines) text += line + end;
+  return text;
+}
+
+TEST(VuFileFormat, ASavedLayoutReadsBackWithAllPointsOfBothRowsFromLinesEndedByCrLf) {
+  // The order of the fields is that of the files the vu command transcript
+  // writes by hand; what is written reads back.
+  const VuLayout layout = distinctLayout();
+  const std::string bytes = FormatVuLayout(layout);
+  const std::vector<std::string> lines = linesOf(bytes);
+  ASSERT_EQ(lines.size(), kVuFileLines);
+  EXPECT_EQ(joined(lines, "\r\n"), bytes);  // no bare LF, CR LF after the last line too
+  EXPECT_EQ(lines[1], "False");
+  EXPECT_EQ(lines[322], "-2147483617");  // right point 15's blue channel
+  EXPECT_EQ(ParseVuLayoutBytes(bytes), layout);
+  VuLayout stereo = layout;
+  stereo.VuStereo = true;
+  stereo.VuSize = 16;
+  EXPECT_EQ(ParseVuLayoutBytes(FormatVuLayout(stereo)), stereo);
+}
+
+TEST(VuFileFormat, WriterRefusesWhatWouldNotReadBack) {
+  VuLayout layout = distinctLayout();
+  for (const std::string& name :
+       {std::string("two\nlines"), std::string("carriage\rreturn"), std::string(kVuMaxLineBytes + 1, 'x')}) {
+    layout.VuName = name;
+    EXPECT_THROW(FormatVuLayout(layout), VuFileError) << name;
+  }
+  // The longest name counts the file's bytes: one each in Windows-1252.
+  std::string longest;
+  for (size_t i = 0; i < kVuMaxLineBytes; ++i) longest += "ü";
+  layout.VuName = longest;
+  EXPECT_EQ(ParseVuLayoutBytes(FormatVuLayout(layout)).VuName, longest);
+  layout.VuName = "ok";
+  for (int16_t size : {0, 17}) {
+    layout.VuSize = size;
+    EXPECT_THROW(FormatVuLayout(layout), VuFileError) << size;
+  }
+}
+
+TEST(RoundedDecimal, HalvesGoToEvenAndOtherTextIsNoNumber) {
+  const std::pair<const char*, int64_t> cases[] = {
+      {"0.5", 0},   {"1.5", 2},
+      {"2.5", 2},   {"2.50000000000000000001", 3},
+      {"-2.5", -2}, {"-3.5", -4},
+      {"7.", 7},    {"\t12 ", 12},
+      {"007", 7},   {"123456789012345678901234567890", 1'000'000'000'000'000}};
+  for (const auto& [text, value] : cases) EXPECT_EQ(ParseRoundedDecimal(text).value().rounded, value) << text;
+  EXPECT_TRUE(ParseRoundedDecimal("-0.000").value().zero);
+  EXPECT_FALSE(ParseRoundedDecimal("0.001").value().zero);
+  for (const char* text : {"", " ", "-", ".", "1.2.3", "1 2", "--1", "1e3", "1,5", "½"}) {
+    EXPECT_FALSE(ParseRoundedDecimal(text).has_value()) << text;
+  }
+}
+
+TEST(Windows1252, CharactersItCannotHoldAndBrokenUtf8BecomeQuestionMarks) {
+  EXPECT_EQ(Utf8ToWindows1252("Łódź ☀ 𝄞!"),
+            "?\xF3"
+            "d? ? ?!");
+  EXPECT_EQ(Utf8ToWindows1252("a\xFF"
+                              "b\xC3"),
+            "a?b?");
+  EXPECT_EQ(Utf8ToWindows1252(std::string("nul\0in", 6)), std::string("nul\0in", 6));
+}
+
+TEST(Windows1252, UndefinedBytesLoadAsC1ControlsAndWriteBackUnchanged) {
+  const std::string undefined = "\x81\x8D\x8F\x90\x9D";
+  EXPECT_EQ(Windows1252ToUtf8(undefined), "\u0081\u008D\u008F\u0090\u009D");
+  std::string all;
+  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+  EXPECT_EQ(Utf8ToWindows1252(Windows1252ToUtf8(all)), all);
+  // Other C1 controls have no byte of their own.
+  EXPECT_EQ(Utf8ToWindows1252("\u0080\u0098"), "??");
 }
 
 }  // namespace

@@ -1,17 +1,32 @@
-// The VU output pass, switching off, thresholds, the gain slider, the level
-// preview and the colour helpers.
+// The VU output pass, the preview and the colour helpers, and the VU editor's
+// file operations and the meter's host output where a script cannot lead
+// them (a project without a folder, a folder that cannot be listed, a host
+// that refuses DMX), on the VU layer alone: the main window is a stand-in
+// with the two controls the editor reaches. The rest is in the vu_*
+// transcripts.
 #include "vu/vu_output.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "audio/fake_capture.h"
+#include "module/plugin_module.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/headless_host.h"
 #include "vu/vu_colors.h"
+#include "vu/vu_config_form.h"
+#include "vu/vu_files.h"
+#include "vu/vu_meter.h"
+#include "vu/vu_point_config_form.h"
+#include "vu/vu_windows.h"
 #include "vu_samples.h"
 
 namespace tactolo {
@@ -70,28 +85,10 @@ TEST_F(VuOutputTest, PassesNeverReachPastThePointsThatExist) {
   EXPECT_EQ(sink.take().size(), 1u + 2 * kVuPointsPerRow);
 }
 
-TEST(VuThresholds, SetupRefusesSizesOutsideTheListAndKeepsTheOldOnes) {
-  VuOutputState state;
-  VuOutput output(state);
-  output.setupThresholds(4);
-  for (int bad : {0, 17}) EXPECT_THROW(output.setupThresholds(bad), std::invalid_argument);
-  EXPECT_EQ(output.size(), 4);
-  EXPECT_DOUBLE_EQ(output.VuThresholds(3), 1.0);
-}
-
-TEST(VuGainSlider, FromAThirdThroughOneToOneAndFiftyThirtyThirds) {
-  for (const auto& [slider, factor] :
-       {std::pair{0, 1.0 / 3.0}, {49, 1.0 - 1.0 / 75.0}, {50, 1.0}, {83, 2.0}, {100, 1.0 + 50.0 / 33.0}}) {
-    EXPECT_DOUBLE_EQ(VuGainFactorForSlider(slider), factor) << slider;
-  }
-  for (int bad : {-1, 101}) EXPECT_THROW(VuGainFactorForSlider(bad), std::invalid_argument);
-}
-
 TEST(VuPreview, BarsScaleWithTheLevelsInTheSwitchsColour) {
+  // 2.5 and 7.5 pixels: halves to even. The gain slider's factors and the
+  // bars of running output are in the vu_output transcript.
   using Box = PictureBox::Box;
-  EXPECT_THAT(VuPreviewBoxes(100, 10, 20, 0.5, 1.25, true),
-              ElementsAre(Box{0, 0, 50, 10, Rgb(0, 255, 0)}, Box{0, 10, 125, 20, Rgb(0, 255, 0)}));
-  // 2.5 and 7.5 pixels: halves to even.
   EXPECT_THAT(VuPreviewBoxes(10, 7, 15, 0.25, 0.75, false),
               ElementsAre(Box{0, 0, 2, 7, Rgb(0, 128, 0)}, Box{0, 7, 8, 15, Rgb(0, 128, 0)}));
   const auto wild = VuPreviewBoxes(30000, 1, 2, 3.0, std::numeric_limits<double>::quiet_NaN(), true);
@@ -127,9 +124,132 @@ TEST(VuColors, ColorPartAndGreyOfPlainAndSystemColours) {
   EXPECT_EQ(ColorPart(0x01000000u, kRedMask, palette), 212);
   EXPECT_EQ(palette.asked.back(), 0u);
 
-  EXPECT_EQ(GreyLevel(255, 128, 0), 128);  // 127.67
-  EXPECT_EQ(GreyLevel(1, 1, 0), 1);        // 0.67
-  EXPECT_EQ(GreyLevel(1, 0, 0), 0);        // 0.33
+  EXPECT_EQ(GreyLevel(1, 1, 0), 1);  // 0.67
+  EXPECT_EQ(GreyLevel(1, 0, 0), 0);  // 0.33
+}
+
+namespace fs = std::filesystem;
+using testing::distinctLayout;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+/// The main window's list of configurations and its VU switch.
+class FakeMainWindow final : public MainWindowAccess {
+ public:
+  ComboBox& ConfCombo() override { return confCombo; }
+  CheckBox& SendVuCheck() override { return sendVuCheck; }
+
+  Form form{"TactoloMain", {}};
+  ComboBox& confCombo = form.add<ComboBox>("ConfCombo", -1, nullptr, TwipRect{});
+  CheckBox& sendVuCheck = form.add<CheckBox>("SendVuCheck", -1, nullptr, TwipRect{});
+};
+
+class Windows final : public VuWindows {
+ public:
+  explicit Windows(PluginModule& module) : editor(module, *this), pointEditor(module, *this) {}
+  VUConfigForm& vuConfigForm() override { return editor; }
+  VUPointConfigForm& vuPointConfigForm() override { return pointEditor; }
+
+  VUConfigForm editor;
+  VUPointConfigForm pointEditor;
+};
+
+class VuWindowsTest : public ::testing::Test, protected testing::TestFolder {
+ protected:
+  VuWindowsTest() {
+    module.connectMainWindow(main);
+    module.PluginHelper().attach(helper);
+    useProject("show", folder_);
+  }
+
+  void useProject(const std::string& name, const fs::path& folder) {
+    helper->project.projectName = name;
+    helper->project.baseFilename = (folder / name).string();
+  }
+  std::vector<std::string> messages() const {
+    std::vector<std::string> texts;
+    for (const auto& record : dialogs.records()) {
+      if (record.kind == HeadlessDialogs::Kind::Message) texts.push_back(record.text);
+    }
+    return texts;
+  }
+  VUConfigForm& editor() { return windows.editor; }
+
+  VirtualClock clock;
+  FakeCaptureLibrary capture;
+  HeadlessDialogs dialogs;
+  std::shared_ptr<HeadlessHelper> helper = std::make_shared<HeadlessHelper>(clock);
+  PluginModule module{PluginEnvironment{clock, capture, dialogs}};
+  FakeMainWindow main;
+  Windows windows{module};
+};
+
+TEST_F(VuWindowsTest, WithoutAProjectFolderNothingIsListedLoadedOrSaved) {
+  WriteVuConfigFile(path("front.vuconf"), distinctLayout());
+  // A project without a file: its base file name is shorter than its name.
+  helper->project.projectName = "Untitled project";
+  helper->project.baseFilename = "show";
+  editor().load();
+  EXPECT_EQ(editor().form().ConfigCombo.listCount(), 0);
+  EXPECT_EQ(main.confCombo.listCount(), 0);
+  EXPECT_FALSE(module.vu().config.VuConfigLoaded);
+  EXPECT_THAT(module.eventErrors(), IsEmpty());
+
+  editor().LoadConfig("front.vuconf");
+  EXPECT_THAT(messages(), ElementsAre("Error while reading front.vuconf"));
+  editor().SaveCommand_Click();
+  EXPECT_EQ(dialogs.records().size(), 1u);  // no save dialog
+}
+
+TEST_F(VuWindowsTest, AFolderThatCannotBeListedIsReportedAndListsNothing) {
+  WriteVuConfigFile(path("front.vuconf"), distinctLayout());
+  editor().load();
+  ASSERT_EQ(main.confCombo.listCount(), 1);
+  // A folder that leads to itself cannot be opened.
+  fs::create_directory_symlink("loop", folder_ / "loop");
+  useProject("show", folder_ / "loop");
+  editor().GetConfigs();
+  EXPECT_EQ(editor().form().ConfigCombo.listCount(), 0);
+  EXPECT_EQ(main.confCombo.listCount(), 0);
+  ASSERT_EQ(module.eventErrors().size(), 1u);
+  EXPECT_THAT(module.eventErrors().front(), HasSubstr("cannot list " + path("loop") + "/"));
+  // The table of the last listing that found files stays.
+  EXPECT_EQ(editor().configList().fileName(0), "front.vuconf");
+
+  // A folder that does not exist simply holds no configurations.
+  useProject("show", folder_ / "gone");
+  editor().GetConfigs();
+  EXPECT_EQ(module.eventErrors().size(), 1u);
+}
+
+TEST_F(VuWindowsTest, AHostThatRefusesDmxGetsOneEventErrorPerPassWhileThePassGoesOn) {
+  VuConfiguration& config = module.vu().config;
+  config.VuStereo = false;
+  for (VuPoint& point : config.LeftPoints) point.Monochrome = true;
+  VuMeter meter(module);
+  meter.setupThresholds(4);
+  EXPECT_EQ(config.VuSize, 4);
+  module.vars().VuLevelLeft = 0.9;
+
+  helper->stream.failing = true;
+  meter.SendVuLevels();
+  EXPECT_THAT(module.takeEventErrors(), ElementsAre(HasSubstr("the host refused the DMX call")));
+  // Every point that crossed its threshold counts as lit all the same.
+  const VuOutputState& lit = module.vu().output;
+  EXPECT_THAT(lit.LeftOn, ElementsAre(true, true, true, false, false, false, false, false, false, false,
+                                      false, false, false, false, false, false));
+
+  helper->stream.failing = false;
+  module.vars().VuLevelLeft = 0.0;
+  meter.SendVuLevels();
+  EXPECT_THAT(module.takeEventErrors(), IsEmpty());
+  EXPECT_EQ(helper->stream.events.size(), 4u);  // UserInteraction, three points dark
+
+  // Before Init there is no stream at all: reported the same way.
+  module.PluginHelper().release();
+  meter.SwitchVuOff();
+  EXPECT_THAT(module.takeEventErrors(), ElementsAre(HasSubstr("not initialised")));
 }
 
 }  // namespace

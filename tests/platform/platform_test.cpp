@@ -1,12 +1,16 @@
-// Event order on the virtual clock and the timers built on it.
-#include "platform/clock.h"
-
+// Event order on the virtual clock and the countdown built on it, and the
+// refusals and notifications of the control model. The periodic timer, the
+// stopwatch and the controls as the windows use them are pinned by the
+// transcripts.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/clock.h"
+#include "platform/control_model.h"
 #include "platform/timers.h"
 
 namespace tactolo {
@@ -67,31 +71,44 @@ TEST(Countdown, RestartsOnEnableAndKeepsRunWhenDurationChanges) {
   EXPECT_EQ(expiries, (std::vector<TimeMs>{160, 190}));
 }
 
-TEST(PeriodicTimer, TicksOnGridUntilHandlerDisablesIt) {
-  VirtualClock clock;
-  clock.advance(3);
-  PeriodicTimer timer(clock, 10);
-  std::vector<std::pair<TimeMs, int32_t>> ticks;
-  timer.onTimer = [&](int32_t elapsed) {
-    ticks.push_back({clock.nowMs(), elapsed});
-    if (ticks.size() == 3) timer.setEnabled(false);
-  };
-  timer.setEnabled(true);
-  clock.advance(5);
-  timer.setEnabled(true);  // already enabled: the grid stays
-  clock.advance(100);
-  EXPECT_EQ(ticks, (decltype(ticks){{13, 10}, {23, 10}, {33, 10}}));
-  EXPECT_FALSE(clock.isScheduled(timer));
-}
+TEST(ControlModel, RefusedValuesChangeNothingAndHandlersRunOnlyOnChange) {
+  Form form("frmMain", {0, 0, 9000, 6000});
+  auto& combo = form.add<ComboBox>("cboDevice", -1, nullptr, {});
+  auto& check = form.add<CheckBox>("chkAuto", -1, nullptr, {});
+  auto& slider = form.add<Slider>("sldGain", -1, nullptr, {}, 0, 100, 50);
+  combo.addItem("Line in");
+  combo.addItem("Microphone");
+  std::string events;
+  int views = 0;
+  combo.onClick = [&] { events += 'l' + std::to_string(combo.listIndex()); };
+  combo.observe([&](const Control&) { ++views; });
+  check.onClick = [&] { events += 'k' + std::to_string(check.value()); };
+  slider.onScroll = [&] { events += 's' + std::to_string(slider.value()); };
+  slider.onChange = [&] { events += 'c' + std::to_string(slider.value()); };
 
-TEST(Stopwatch, MeasuresSinceReset) {
-  VirtualClock clock;
-  Stopwatch watch(clock);
-  clock.advance(1234);
-  EXPECT_EQ(watch.elapsedMs(), 1234);
-  watch.reset();
-  clock.advance(7);
-  EXPECT_EQ(watch.elapsedMs(), 7);
+  // A list clicks on every position set, the same one too.
+  combo.setListIndex(1);
+  combo.setListIndex(1);
+  for (int bad : {-2, 2}) EXPECT_THROW(combo.setListIndex(bad), ControlError);
+  EXPECT_THROW(combo.itemData(2), ControlError);
+  check.setValue(2);
+  check.setValue(2);
+  check.click();
+  EXPECT_THROW(check.setValue(3), ControlError);
+  // The scroll handler reads the new position; a drag to where the slider
+  // stands scrolls without a change; a disabled one does not move.
+  slider.setValue(50);
+  slider.drag(70);
+  slider.drag(70);
+  EXPECT_THROW(slider.drag(101), ControlError);
+  EXPECT_THROW(slider.setMax(-1), ControlError);  // below the minimum
+  slider.setEnabled(false);
+  slider.drag(10);
+  EXPECT_EQ(events, "l1l1k2k0s70c70s70");
+  EXPECT_EQ(combo.listIndex(), 1);
+  EXPECT_EQ(views, 1);
+  EXPECT_EQ(slider.value(), 70);
+  EXPECT_THROW(form.setWindowState(3), ControlError);
 }
 
 }  // namespace
