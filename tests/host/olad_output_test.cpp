@@ -13,10 +13,10 @@
 namespace tactolo::host {
 namespace {
 
+using testing::eventually;
 using testing::OladServer;
 using testing::OladTest;
 using testing::OlaProbe;
-using testing::waitUntil;
 
 DmxFrame rampFrame(uint8_t offset) {
   DmxFrame frame;
@@ -27,7 +27,7 @@ DmxFrame rampFrame(uint8_t offset) {
 /// Whether olad holds `frame` for `universe` (within 3 s).
 bool oladHolds(OlaProbe& probe, unsigned universe, const DmxFrame& frame) {
   const std::vector<uint8_t> want(frame.begin(), frame.end());
-  return waitUntil([&] { return probe.fetchDmx(universe) == want; });
+  return eventually([&] { return probe.fetchDmx(universe) == want; }, 3000);
 }
 
 TEST_F(OladTest, OladHearsSacnUnicastToThisComputer) {
@@ -99,7 +99,7 @@ TEST_F(OlaOutputTest, FramesReachOladAndComeBackAfterItRestarts) {
   // olad dies: one warning, however long it stays away.
   const uint16_t port = olad->port();
   olad->kill();
-  ASSERT_TRUE(waitUntil([&] { return !warnings().empty(); }));
+  ASSERT_TRUE(eventually([&] { return !warnings().empty(); }, 3000));
   std::string why;
   olad.reset();
   std::this_thread::sleep_for(std::chrono::milliseconds(1200));
@@ -132,10 +132,12 @@ TEST(OlaOutputAloneTest, WithoutOladWarnsOnceAndRunsOn) {
       },
       1);
   output.publish(0, rampFrame(1));
-  ASSERT_TRUE(waitUntil([&] {
-    std::lock_guard lock(mutex);
-    return !warnings.empty();
-  }));
+  ASSERT_TRUE(eventually(
+      [&] {
+        std::lock_guard lock(mutex);
+        return !warnings.empty();
+      },
+      3000));
   output.publish(0, rampFrame(2));
   output.close();
   std::lock_guard lock(mutex);
