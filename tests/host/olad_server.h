@@ -84,7 +84,7 @@ class OladTest : public ::testing::Test {
  protected:
   void SetUp() override;
 
-  std::string plugins = "dummy,e131";
+  std::string plugins = "dummy";
   std::unique_ptr<OladServer> olad;
 };
 
