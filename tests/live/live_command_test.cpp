@@ -56,8 +56,9 @@ std::vector<std::string> lines(const std::string& text) {
   return all;
 }
 
-// Options refused, projects that cannot be read and a run without a sound
-// server are in the live command transcript.
+// Options refused (a device the list does not have among them), projects
+// that cannot be read and a run without a sound server are in the live
+// command transcript.
 class LiveCommandTest : public PulseServerTest {
  protected:
   ~LiveCommandTest() override { std::filesystem::remove_all(folder); }
@@ -99,9 +100,6 @@ TEST_F(LiveCommandTest, ListsTheDevicesThePluginShows) {
   EXPECT_EQ(lines(run.out), expected);
   EXPECT_EQ(run.err, "");
 
-  const LiveRun wrong = runLiveCommand({"live", "--device", "No Such Source"}, server->clientEnvironment());
-  EXPECT_EQ(wrong.status, 2);
-  EXPECT_NE(wrong.err.find("--device: no recording device 'No Such Source'"), std::string::npos) << wrong.err;
   const LiveRun input =
       runLiveCommand({"live", "--device", "1", "--input", "1"}, server->clientEnvironment());
   EXPECT_EQ(input.status, 2);
