@@ -2,6 +2,7 @@
 // command line's --flash.
 #include "host/beat_actions.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -14,6 +15,8 @@
 
 namespace tactolo::host {
 namespace {
+
+using ::testing::ThrowsMessage;
 
 BeatAction flash(std::vector<ChannelValue> channels, int holdMs, int everyNth = 1) {
   BeatAction action;
@@ -94,12 +97,7 @@ TEST(BeatActionsTest, RefusesActionsOutOfRange) {
       {chase({{{2, 256}}}), "chase: value 256 of channel 2 is not in 0..255"},
   };
   for (const auto& [action, message] : cases) {
-    try {
-      checkBeatAction(action);
-      ADD_FAILURE() << "accepted, should be: " << message;
-    } catch (const std::invalid_argument& e) {
-      EXPECT_EQ(e.what(), message);
-    }
+    EXPECT_THAT([&] { checkBeatAction(action); }, ThrowsMessage<std::invalid_argument>(message));
   }
 }
 
@@ -140,12 +138,7 @@ TEST(FlashOptionTest, RefusesAnythingElseNamingTheOption) {
       {"1/100=5", "--flash: hold (ms) must be 1..60000, not '100=5' in '1/100=5'"},
   };
   for (const auto& [text, message] : cases) {
-    try {
-      parseFlashOption(text);
-      ADD_FAILURE() << "accepted '" << text << "'";
-    } catch (const std::invalid_argument& e) {
-      EXPECT_EQ(e.what(), message);
-    }
+    EXPECT_THAT([&] { parseFlashOption(text); }, ThrowsMessage<std::invalid_argument>(message)) << text;
   }
 }
 

@@ -11,7 +11,7 @@
 namespace tactolo::host {
 namespace {
 
-using testing::eventually;
+using tactolo::testing::eventually;
 using testing::OladServer;
 using testing::OladTest;
 using testing::OlaProbe;
@@ -28,6 +28,25 @@ bool oladHolds(OlaProbe& probe, unsigned universe, const DmxFrame& frame) {
   return eventually([&] { return probe.fetchDmx(universe) == want; }, 3000);
 }
 
+/// The warnings of an output, which come from its own thread.
+class Warnings {
+ public:
+  OlaOutput::Warn sink() {
+    return [this](const std::string& line) {
+      std::lock_guard lock(mutex_);
+      lines_.push_back(line);
+    };
+  }
+  std::vector<std::string> operator()() {
+    std::lock_guard lock(mutex_);
+    return lines_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::string> lines_;
+};
+
 class OlaOutputTest : public OladTest {
  protected:
   /// Patches the Dummy device's output port to universe 3, as a user of
@@ -38,19 +57,7 @@ class OlaOutputTest : public OladTest {
     ASSERT_TRUE(probe.patch(*dummy, false, 3));
   }
 
-  std::vector<std::string> warnings() {
-    std::lock_guard lock(mutex_);
-    return warnings_;
-  }
-
-  OlaOutput::Warn warn = [this](const std::string& line) {
-    std::lock_guard lock(mutex_);
-    warnings_.push_back(line);
-  };
-
- private:
-  std::mutex mutex_;
-  std::vector<std::string> warnings_;
+  Warnings warnings;
 };
 
 TEST_F(OlaOutputTest, FramesReachOladAndComeBackAfterItRestarts) {
@@ -61,7 +68,7 @@ TEST_F(OlaOutputTest, FramesReachOladAndComeBackAfterItRestarts) {
   }
   OlaSettings settings;
   settings.firstUniverse = 2;
-  OlaOutput output(settings, 2, warn, olad->port());
+  OlaOutput output(settings, 2, warnings.sink(), olad->port());
   const DmxFrame frame = rampFrame(11);
   output.publish(1, frame);
   {
@@ -97,27 +104,15 @@ TEST_F(OlaOutputTest, FramesReachOladAndComeBackAfterItRestarts) {
 
 TEST(OlaOutputAloneTest, WithoutOladWarnsOnceAndRunsOn) {
   // A port where nothing listens: bound, never listening.
-  std::vector<std::string> warnings;
-  std::mutex mutex;
-  OlaOutput output(
-      OlaSettings{}, 1,
-      [&](const std::string& line) {
-        std::lock_guard lock(mutex);
-        warnings.push_back(line);
-      },
-      1);
+  Warnings warnings;
+  OlaOutput output(OlaSettings{}, 1, warnings.sink(), 1);
   output.publish(0, rampFrame(1));
-  ASSERT_TRUE(eventually(
-      [&] {
-        std::lock_guard lock(mutex);
-        return !warnings.empty();
-      },
-      3000));
+  ASSERT_TRUE(eventually([&] { return !warnings().empty(); }, 3000));
   output.publish(0, rampFrame(2));
   output.close();
-  std::lock_guard lock(mutex);
-  ASSERT_EQ(warnings.size(), 1u);
-  EXPECT_EQ(warnings[0], "OLA: olad does not answer on port 1; DMX waits for it, trying again every second");
+  ASSERT_EQ(warnings().size(), 1u);
+  EXPECT_EQ(warnings()[0],
+            "OLA: olad does not answer on port 1; DMX waits for it, trying again every second");
   EXPECT_NE(output.state().lastError.find("port 1"), std::string::npos);
 }
 

@@ -24,7 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
+using ::testing::ThrowsMessage;
 
 /// Every value away from its default, both kinds of action, and texts that
 /// only an escape keeps: bytes that are not UTF-8, a leading NUL.
@@ -155,12 +155,8 @@ TEST_F(ProjectFileTest, RefusesDamagedForeignAndWrongFilesAndLeavesThemAsTheyWer
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes);
     put("show.json", c.bytes);
-    try {
-      OpenProject project(ProjectPaths::forFile(file), devices());
-      ADD_FAILURE() << "opened";
-    } catch (const StoreError& error) {
-      EXPECT_EQ(error.what(), file + c.message);
-    }
+    EXPECT_THAT([&] { OpenProject(ProjectPaths::forFile(file), devices()); },
+                ThrowsMessage<StoreError>(file + c.message));
     EXPECT_EQ(contents("show.json"), c.bytes);
   }
   EXPECT_THAT(names(), ElementsAre("show.json"));
@@ -179,13 +175,9 @@ TEST_F(ProjectFileTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
   // A value that would not read back is refused before anything is written.
   Project refused = distinctProject();
   refused.outputs.sacn.priority = 300;
-  try {
-    WriteProjectFile(path("show.json"), refused);
-    ADD_FAILURE() << "written";
-  } catch (const StoreError& error) {
-    EXPECT_EQ(error.what(),
-              "cannot write " + path("show.json") + ": outputs.sacn.priority: 300 is not in 0..200");
-  }
+  EXPECT_THAT([&] { WriteProjectFile(path("show.json"), refused); },
+              ThrowsMessage<StoreError>("cannot write " + path("show.json") +
+                                        ": outputs.sacn.priority: 300 is not in 0..200"));
 
   // The disk refuses the file after 100 bytes (full, or a quota): in a child,
   // so that the limit ends with it.
