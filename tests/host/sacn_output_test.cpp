@@ -162,39 +162,50 @@ SacnSettings settingsTo(std::vector<std::string> targets) {
   return settings;
 }
 
-TEST(SacnOutputTest, SendsEveryUniverseAtStartThenEachChangeWithTheSourceFields) {
+// Every universe at the start, then each change, with the source's fields
+// and each universe's own sequence (wrapping after 255); the close ends each
+// stream with three packets that say so, holding the universe's last frame.
+TEST(SacnOutputTest, SendsEachUniverseInItsOwnSequenceAndEndsItsStreamOnClose) {
   Receiver receiver;
   SacnOutput output(settingsTo({"127.0.0.1"}), 2, {receiver.port(), milliseconds(1000)});
-
-  std::map<uint16_t, SacnPacket> first;
-  for (int i = 0; i < 2; ++i) {
-    auto packet = receiver.next();
-    ASSERT_TRUE(packet.has_value());
-    first[packet->universe] = *packet;
-  }
-  ASSERT_EQ(first.size(), 2u);
-  for (const auto& [universe, packet] : first) {
-    EXPECT_TRUE(universe == 7 || universe == 8) << universe;
-    EXPECT_EQ(packet.slots, DmxFrame{});
-    EXPECT_EQ(packet.sequence, 0);
-  }
-
-  const DmxFrame frame = frameOf({{1, 255}, {2, 17}, {512, 9}});
-  output.publish(1, frame);
-  auto packet = receiver.next();
-  ASSERT_TRUE(packet.has_value());
-  SacnPacket want;
-  want.cid = kCid;
-  want.sourceName = "Tactolo bench";
-  want.priority = 150;
-  want.sequence = 1;
-  want.options = 0;
-  want.universe = 8;
-  want.startCode = 0;
-  want.slots = frame;
-  EXPECT_EQ(*packet, want);
+  std::vector<SacnPacket> packets;
+  const auto change = [&](int index, const DmxFrame& frame) {
+    output.publish(index, frame);
+    const std::vector<SacnPacket> got = receiver.until(static_cast<uint16_t>(7 + index), frame[0]);
+    packets.insert(packets.end(), got.begin(), got.end());
+  };
+  // One change of universe 8, then 300 of universe 7.
+  const DmxFrame eight = frameOf({{1, 255}, {2, 17}, {512, 9}});
+  change(1, eight);
+  for (int step = 1; step <= 300; ++step) change(0, frameOf({{1, static_cast<uint8_t>(step % 250 + 1)}}));
+  const DmxFrame seven = frameOf({{1, 253}, {10, 201}});
+  change(0, seven);
   EXPECT_EQ(output.state().name, "sACN");
   EXPECT_EQ(output.state().lastError, "");
+  output.close();
+  output.publish(0, frameOf({{1, 1}}));
+  while (auto packet = receiver.next(milliseconds(200))) packets.push_back(*packet);
+
+  std::map<uint16_t, std::vector<SacnPacket>> byUniverse;
+  for (const SacnPacket& packet : packets) byUniverse[packet.universe].push_back(packet);
+  ASSERT_EQ(byUniverse.size(), 2u);
+  for (const auto& [universe, sent] : byUniverse) {
+    SCOPED_TRACE(universe);
+    ASSERT_GE(sent.size(), 5u);
+    EXPECT_EQ(sent.front().slots, DmxFrame{});
+    EXPECT_EQ(sent.back().slots, universe == 7 ? seven : eight);
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+      SacnPacket want;
+      want.cid = kCid;
+      want.sourceName = "Tactolo bench";
+      want.priority = 150;
+      want.sequence = static_cast<uint8_t>(i % 256);
+      want.options = i + 3 >= sent.size() ? kSacnOptionStreamTerminated : 0;
+      want.universe = universe;
+      want.slots = sent[i].slots;
+      ASSERT_EQ(sent[i], want) << "packet " << i;
+    }
+  }
 }
 
 TEST(SacnOutputTest, RefreshesAnUnchangedUniverseOncePerPeriodOnly) {
@@ -217,42 +228,6 @@ TEST(SacnOutputTest, RefreshesAnUnchangedUniverseOncePerPeriodOnly) {
   EXPECT_LE(arrivals.size(), 6u);
   for (std::size_t i = 2; i < arrivals.size(); ++i) {
     EXPECT_GE(arrivals[i] - arrivals[i - 1], milliseconds(60)) << "refresh " << i;
-  }
-}
-
-TEST(SacnOutputTest, CountsEachUniversesSequenceAndCloseSendsThreeStreamTerminatedPacketsWithTheLastFrame) {
-  Receiver receiver;
-  SacnOutput output(settingsTo({"127.0.0.1"}), 2, {receiver.port(), milliseconds(1000)});
-  // 300 changes of universe 7 wrap its sequence after 255; universe 8 keeps
-  // its own.
-  std::vector<SacnPacket> packets;
-  for (int step = 1; step <= 300; ++step) {
-    output.publish(0, frameOf({{1, static_cast<uint8_t>(step % 250 + 1)}}));
-    const std::vector<SacnPacket> got = receiver.until(7, static_cast<uint8_t>(step % 250 + 1));
-    ASSERT_FALSE(got.empty());
-    packets.insert(packets.end(), got.begin(), got.end());
-  }
-  const DmxFrame last = frameOf({{1, 255}, {10, 201}});
-  output.publish(0, last);
-  const std::vector<SacnPacket> got = receiver.until(7, 255);
-  packets.insert(packets.end(), got.begin(), got.end());
-  output.close();
-  output.publish(0, frameOf({{1, 1}}));
-  while (auto packet = receiver.next(milliseconds(200))) packets.push_back(*packet);
-
-  std::map<uint16_t, std::vector<SacnPacket>> byUniverse;
-  for (const SacnPacket& packet : packets) byUniverse[packet.universe].push_back(packet);
-  ASSERT_EQ(byUniverse.size(), 2u);
-  for (const auto& [universe, sent] : byUniverse) {
-    ASSERT_GE(sent.size(), 4u) << "universe " << universe;
-    // The stream's own packets, then the three that end it, in sequence.
-    for (std::size_t i = 0; i < sent.size(); ++i) {
-      const bool terminating = i + 3 >= sent.size();
-      ASSERT_EQ((sent[i].options & kSacnOptionStreamTerminated) != 0, terminating)
-          << "universe " << universe << ", packet " << i;
-      ASSERT_EQ(sent[i].sequence, i % 256) << "universe " << universe << ", packet " << i;
-    }
-    EXPECT_EQ(sent.back().slots, universe == 7 ? last : DmxFrame{}) << "universe " << universe;
   }
 }
 
