@@ -146,36 +146,28 @@ TEST(ChannelValuesTextTest, ReadsTheTypedFormsWritesThemBackAndRefusesTheRest) {
   struct Case {
     std::string typed;
     std::vector<std::vector<ChannelValue>> steps;
-    std::string written;  // empty: refused, with `message`
-    std::string message;
+    std::string written;
   };
-  const std::vector<Case> cases = {
-      {"1-3=200, 5 9=0", {{{1, 200}, {2, 200}, {3, 200}, {5, 255}, {9, 0}}}, "1-3=200, 5=255, 9=0", ""},
-      {"4=1;;6", {{{4, 1}}, {}, {{6, 255}}}, "4=1; ; 6=255", ""},
-      {" ", {}, "", ""},
-      {"32768=7", {{{32768, 7}}}, "32768=7", ""},
-      {"1;0=5",
-       {},
-       "",
-       "step 2: '0=5' is not CH=VALUE or FIRST-LAST=VALUE (channels 1..32768, values 0..255)"},
-      {"3-2", {}, "", "step 1: '3-2' is not CH=VALUE or FIRST-LAST=VALUE (channels 1..32768, values 0..255)"},
-      {"1=256",
-       {},
-       "",
-       "step 1: '1=256' is not CH=VALUE or FIRST-LAST=VALUE (channels 1..32768, values 0..255)"},
-      {"1=x", {}, "", "step 1: '1=x' is not CH=VALUE or FIRST-LAST=VALUE (channels 1..32768, values 0..255)"},
-  };
-  for (const Case& c : cases) {
+  for (const Case& c : std::vector<Case>{
+           {"1-3=200, 5 9=0", {{{1, 200}, {2, 200}, {3, 200}, {5, 255}, {9, 0}}}, "1-3=200, 5=255, 9=0"},
+           {"4=1;;6", {{{4, 1}}, {}, {{6, 255}}}, "4=1; ; 6=255"},
+           {" ", {}, ""},
+           {"32768=7", {{{32768, 7}}}, "32768=7"}}) {
     SCOPED_TRACE(c.typed);
-    try {
-      const auto steps = parseChaseSteps(c.typed);
-      EXPECT_TRUE(c.message.empty());
-      EXPECT_EQ(steps, c.steps);
-      EXPECT_EQ(chaseStepsText(steps), c.written);
-      EXPECT_EQ(parseChaseSteps(chaseStepsText(steps)), steps);
-    } catch (const std::invalid_argument& e) {
-      EXPECT_EQ(e.what(), c.message);
-    }
+    const auto steps = parseChaseSteps(c.typed);
+    EXPECT_EQ(steps, c.steps);
+    EXPECT_EQ(chaseStepsText(steps), c.written);
+    EXPECT_EQ(parseChaseSteps(c.written), steps);
+  }
+  // {typed, the message's step and entry}
+  for (const auto& [typed, wrong] :
+       std::vector<std::pair<std::string, std::string>>{{"1;0=5", "step 2: '0=5'"},
+                                                        {"3-2", "step 1: '3-2'"},
+                                                        {"1=256", "step 1: '1=256'"},
+                                                        {"1=x", "step 1: '1=x'"}}) {
+    EXPECT_THAT([&] { parseChaseSteps(typed); },
+                ThrowsMessage<std::invalid_argument>(
+                    wrong + " is not CH=VALUE or FIRST-LAST=VALUE (channels 1..32768, values 0..255)"));
   }
 }
 
