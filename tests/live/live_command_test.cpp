@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "audio/pulse_server.h"
@@ -20,6 +19,7 @@
 #include "host/project_file.h"
 #include "live/click_track.h"
 #include "live/live_process.h"
+#include "support/test_folder.h"
 
 namespace tactolo::testing {
 namespace {
@@ -59,10 +59,8 @@ std::vector<std::string> lines(const std::string& text) {
 // Options refused (a device the list does not have among them), projects
 // that cannot be read and a run without a sound server are in the live
 // command transcript.
-class LiveCommandTest : public PulseServerTest {
+class LiveCommandTest : public PulseServerTest, protected TestFolder {
  protected:
-  ~LiveCommandTest() override { std::filesystem::remove_all(folder); }
-
   /// Whether the server has a recording stream (a capture runs).
   bool recording() const { return !server->run("pactl list short source-outputs").empty(); }
 
@@ -75,17 +73,10 @@ class LiveCommandTest : public PulseServerTest {
         environment.push_back(entry);
       }
     }
-    environment.push_back("XDG_DATA_HOME=" + (folder / "data").string());
-    environment.push_back("XDG_CONFIG_HOME=" + (folder / "config").string());
+    environment.push_back("XDG_DATA_HOME=" + (folder_ / "data").string());
+    environment.push_back("XDG_CONFIG_HOME=" + (folder_ / "config").string());
     return environment;
   }
-
-  std::filesystem::path folder = [] {
-    const auto path =
-        std::filesystem::temp_directory_path() / ("tactolo-live-command-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(path);
-    return path;
-  }();
 };
 
 TEST_F(LiveCommandTest, ListsTheDevicesThePluginShows) {
@@ -226,11 +217,6 @@ int freeUdpPort() {
   return ntohs(address.sin_port);
 }
 
-std::string fileText(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // The show end to end: a click track at 120 BPM heard from the sink's
 // monitor, channel 1 flashed on every beat over sACN unicast to this
 // computer, where olad's E1.31 input receives it; an OSC command stops the
@@ -249,7 +235,7 @@ TEST_F(LiveCommandTest, FlashesOverSacnOnEveryBeatStopsByOscAndSavesTheProject) 
   ASSERT_TRUE(e131.has_value());
   ASSERT_TRUE(probe.patch(*e131, true, 1));
 
-  const auto project = folder / "show.json";
+  const auto project = folder_ / "show.json";
   const int oscPort = freeUdpPort();
   LiveProcess live(
       {"live", "--project", project.string(), "--device", "monitor of", "--method", "1", "--dmx", "sacn",
@@ -314,11 +300,10 @@ TEST_F(LiveCommandTest, FlashesOverSacnOnEveryBeatStopsByOscAndSavesTheProject) 
 TEST_F(LiveCommandTest, ASecondSignalEndsTheExitAtOnceWritingNothing) {
   // The project in a folder of its own: the sound server's client keeps
   // files in the configuration folder.
-  std::filesystem::create_directories(folder / "shows");
-  const auto project = folder / "shows" / "show.json";
-  std::ofstream(project) << R"({"format": 1, "settings": {"TactoloMain_GainValue": "60"}})";
-  const std::string before = fileText(project);
-  LiveProcess live({"live", "--project", project.string(), "--dmx", "none"}, showEnvironment());
+  std::filesystem::create_directories(folder_ / "shows");
+  const std::string before = R"({"format": 1, "settings": {"TactoloMain_GainValue": "60"}})";
+  put("shows/show.json", before);
+  LiveProcess live({"live", "--project", path("shows/show.json"), "--dmx", "none"}, showEnvironment());
   ASSERT_TRUE(live.started());
   ASSERT_TRUE(eventually([&] { return recording(); }, 10000)) << live.err();
 
@@ -331,9 +316,9 @@ TEST_F(LiveCommandTest, ASecondSignalEndsTheExitAtOnceWritingNothing) {
   const auto status = live.waitExit(3000);
   ASSERT_TRUE(status) << "still running after two signals";
   EXPECT_EQ(*status, -1) << "ended by the signal: " << live.err();
-  EXPECT_EQ(fileText(project), before);
+  EXPECT_EQ(contents("shows/show.json"), before);
   std::vector<std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(folder / "shows"))
+  for (const auto& entry : std::filesystem::directory_iterator(folder_ / "shows"))
     files.push_back(entry.path().filename());
   EXPECT_EQ(files, std::vector<std::string>{"show.json"});
 }
@@ -349,7 +334,7 @@ TEST_F(LiveCommandTest, FindsTheStoredDeviceByItsNameWhenTheListOrderChanged) {
   };
   const std::string first = loadSink("SinkA");
   const std::string second = loadSink("SinkB");
-  const auto project = (folder / "show.json").string();
+  const std::string project = path("show.json");
   const LiveRun chose = runLiveCommand({"live", "--project", project, "--device", "Monitor of SinkB",
                                         "--save-options", "--dmx", "none", "--duration", "1"},
                                        showEnvironment());
