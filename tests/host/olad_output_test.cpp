@@ -13,8 +13,8 @@ namespace {
 
 using tactolo::testing::eventually;
 using testing::OladServer;
-using testing::OladTest;
 using testing::OlaProbe;
+using testing::startOlad;
 
 DmxFrame rampFrame(uint8_t offset) {
   DmxFrame frame;
@@ -47,8 +47,10 @@ class Warnings {
   std::vector<std::string> lines_;
 };
 
-class OlaOutputTest : public OladTest {
+class OlaOutputTest : public ::testing::Test {
  protected:
+  void SetUp() override { startOlad("dummy", olad); }
+
   /// Patches the Dummy device's output port to universe 3, as a user of
   /// olad does.
   void patchDummy(OlaProbe& probe) {
@@ -57,6 +59,7 @@ class OlaOutputTest : public OladTest {
     ASSERT_TRUE(probe.patch(*dummy, false, 3));
   }
 
+  std::unique_ptr<OladServer> olad;
   Warnings warnings;
 };
 

@@ -35,7 +35,7 @@ std::unique_ptr<OladServer> OladServer::start(std::string& why, const std::strin
   return server;
 }
 
-void OladTest::SetUp() {
+void startOlad(const std::string& plugins, std::unique_ptr<OladServer>& olad) {
   std::string why;
   olad = OladServer::start(why, plugins);
   if (olad == nullptr) {

@@ -76,16 +76,9 @@ class OlaProbe {
   std::unique_ptr<ola::client::OlaClient> client_;
 };
 
-/// A test with an olad of its own, started by SetUp() with `plugins`.
-/// Without olad the test is skipped with the reason, or fails where CI
-/// sets TACTOLO_REQUIRE_OLA=1; a fixture that derives from it calls
-/// OladTest::SetUp() first and goes on only when `olad` is there.
-class OladTest : public ::testing::Test {
- protected:
-  void SetUp() override;
-
-  std::string plugins = "dummy";
-  std::unique_ptr<OladServer> olad;
-};
+/// Starts olad with `plugins` into `olad` for a test. Without it the test
+/// is skipped with the reason, or fails where CI sets
+/// TACTOLO_REQUIRE_OLA=1; the test goes on only when `olad` is there.
+void startOlad(const std::string& plugins, std::unique_ptr<OladServer>& olad);
 
 }  // namespace tactolo::testing
