@@ -81,16 +81,6 @@ TEST(SacnPacketTest, SourceNameIsCutAtACharacterBoundaryLeavingItsNul) {
   EXPECT_EQ(decodeSacnPacket(encodeSacnPacket(packet))->sourceName, std::string(61, 'x') + "\xc3\xa9");
 }
 
-TEST(SacnPacketTest, CidIsARandomVersion4Uuid) {
-  const SacnCid first = makeCid();
-  const SacnCid second = makeCid();
-  EXPECT_NE(first, second);
-  for (const SacnCid& cid : {first, second}) {
-    EXPECT_EQ(cid[6] & 0xf0, 0x40);
-    EXPECT_EQ(cid[8] & 0xc0, 0x80);
-  }
-}
-
 TEST(SenderStatusTest, FrameRateIsTheLastFullSecondsCount) {
   SenderStatus status;
   const SteadyTime start = std::chrono::steady_clock::now();
