@@ -1,9 +1,7 @@
 #include "audio/pulse_server.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,28 +11,9 @@
 #include <cstring>
 #include <sstream>
 
-extern char** environ;
-
 namespace tactolo::testing {
 
 namespace {
-
-/// Reads one line from `fd` within the time left before `deadline`; false at
-/// the end of the output or when the time is up.
-bool readLine(int fd, std::string& line, std::chrono::steady_clock::time_point deadline) {
-  line.clear();
-  for (;;) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return false;
-    pollfd ready{fd, POLLIN, 0};
-    if (poll(&ready, 1, static_cast<int>(left.count())) <= 0) return false;
-    char c = 0;
-    if (read(fd, &c, 1) != 1) return false;
-    if (c == '\n') return true;
-    line += c;
-  }
-}
 
 std::string quoted(const std::string& text) {
   std::string out = "'";
@@ -42,47 +21,9 @@ std::string quoted(const std::string& text) {
   return out + "'";
 }
 
-/// Starts `args` with its standard input from `input` and (unless -1) its
-/// standard output to `output`, in `environment` (ours when empty). Returns
-/// the process id, or -1.
-pid_t spawn(std::vector<std::string> args, int input, int output, std::vector<std::string> environment = {}) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
-  if (output >= 0) posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  std::vector<char*> envp;
-  for (std::string& entry : environment) envp.push_back(entry.data());
-  envp.push_back(nullptr);
-  pid_t pid = -1;
-  const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(),
-                                   environment.empty() ? environ : envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  return spawned == 0 ? pid : -1;
-}
-
 }  // namespace
 
-bool pulseRequired() {
-  const char* required = std::getenv("TACTOLO_REQUIRE_PULSE");
-  return required != nullptr && std::strcmp(required, "1") == 0;
-}
-
 std::unique_ptr<PulseServer> PulseServer::start(std::string& why, const std::string& dir, bool memfd) {
-  int input[2];
-  int output[2];
-  if (pipe2(input, O_CLOEXEC) != 0) {
-    why = "no pipe";
-    return nullptr;
-  }
-  if (pipe2(output, O_CLOEXEC) != 0) {
-    close(input[0]);
-    close(input[1]);
-    why = "no pipe";
-    return nullptr;
-  }
   std::vector<std::string> args{"bash", TACTOLO_PULSE_SERVER_SCRIPT};
   if (!dir.empty()) {
     args.push_back("--dir");
@@ -91,34 +32,12 @@ std::unique_ptr<PulseServer> PulseServer::start(std::string& why, const std::str
   if (memfd) args.push_back("--memfd");
   args.push_back("--serve");
   std::unique_ptr<PulseServer> server(new PulseServer);
-  server->scriptPid_ = spawn(args, input[0], output[1]);
-  close(input[0]);
-  close(output[1]);
-  server->toScript_ = input[1];
-  if (server->scriptPid_ < 0) {
-    close(output[0]);
-    why = "cannot run bash";
-    return nullptr;
-  }
-
   // The script gives up on its own after 10 s; this is only a backstop.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  std::string line;
-  bool ready = false;
-  while (!ready && readLine(output[0], line, deadline)) {
-    if (line == "ready") {
-      ready = true;
-    } else if (line.rfind("pid=", 0) == 0) {
-      server->serverPid_ = static_cast<pid_t>(std::atoi(line.c_str() + 4));
-    } else if (line.rfind("server=", 0) == 0) {
-      server->address_ = line.substr(7);
-    } else if (line.rfind("home=", 0) == 0) {
-      server->home_ = line.substr(5);
-    }
-  }
-  close(output[0]);
-  if (!ready || server->serverPid_ <= 0 || server->address_.empty()) {
-    why = "pulseaudio did not start (scripts/pulse-server.sh; see its log above)";
+  if (!server->script_.start(args, std::chrono::seconds(20), why)) return nullptr;
+  server->address_ = server->script_.value("server");
+  server->home_ = server->script_.value("home");
+  if (server->address_.empty()) {
+    why = "pulseaudio told no address (scripts/pulse-server.sh)";
     return nullptr;
   }
   return server;
@@ -128,16 +47,9 @@ PulseServer::~PulseServer() {
   // The script stops the server by its PID once its input closes; a frozen
   // server would only take SIGKILL, after the script's grace time.
   signal(SIGCONT);
-  if (toScript_ >= 0) close(toScript_);
-  if (scriptPid_ > 0) {
-    int status = 0;
-    waitpid(scriptPid_, &status, 0);
-  }
 }
 
-void PulseServer::signal(int number) const {
-  if (serverPid_ > 0) ::kill(serverPid_, number);
-}
+void PulseServer::signal(int number) const { script_.signal(number); }
 
 std::vector<std::string> environmentWithServer(const std::string& address, const std::string& home) {
   std::vector<std::string> environment;
@@ -201,9 +113,9 @@ SinkPlayer::SinkPlayer(const PulseServer& server, const std::string& sink, std::
   }
   // A small pipe keeps the audio waiting in it short (a page: about 12 ms).
   fcntl(input[1], F_SETPIPE_SZ, 4096);
-  pacat_ = spawn({"pacat", "--playback", "-d", sink, "--format=float32le", "--rate=44100", "--channels=2",
-                  "--latency-msec=10", "--raw"},
-                 input[0], -1, server.clientEnvironment());
+  pacat_ = spawnProcess({"pacat", "--playback", "-d", sink, "--format=float32le", "--rate=44100",
+                         "--channels=2", "--latency-msec=10", "--raw"},
+                        input[0], -1, server.clientEnvironment());
   close(input[0]);
   toPacat_ = input[1];
   if (pacat_ < 0) {

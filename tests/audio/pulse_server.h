@@ -6,11 +6,12 @@
 #include <sys/types.h>
 
 #include <atomic>
-#include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "support/server_script.h"
 
 namespace tactolo::testing {
 
@@ -49,9 +50,7 @@ class PulseServer {
  private:
   PulseServer() = default;
 
-  pid_t scriptPid_ = -1;
-  int toScript_ = -1;  // the script's standard input
-  pid_t serverPid_ = -1;
+  ServerScript script_;
   std::string address_;
   std::string home_;
 };
@@ -68,15 +67,11 @@ struct ListedSource {
 };
 std::vector<ListedSource> listedSources(const PulseServer& server);
 
-/// True when the tests must fail, not skip, without a sound server (CI sets
-/// TACTOLO_REQUIRE_PULSE=1).
-bool pulseRequired();
-
 /// A test with a sound server of its own, started by SetUp() in
 /// `serverFolder` (a fresh temporary one when empty). Without a server the
-/// test is skipped with the reason, or fails where pulseRequired(); a
-/// fixture that derives from it calls PulseServerTest::SetUp() first and
-/// goes on only when `server` is there.
+/// test is skipped with the reason, or fails where CI sets
+/// TACTOLO_REQUIRE_PULSE=1; a fixture that derives from it calls
+/// PulseServerTest::SetUp() first and goes on only when `server` is there.
 class PulseServerTest : public ::testing::Test {
  protected:
   // Inline, so that programs that are not tests (the live benchmark) can
@@ -85,7 +80,7 @@ class PulseServerTest : public ::testing::Test {
     std::string why;
     server = PulseServer::start(why, serverFolder);
     if (server == nullptr) {
-      if (pulseRequired()) FAIL() << "no sound server for the test: " << why;
+      if (requiredByEnvironment("TACTOLO_REQUIRE_PULSE")) FAIL() << "no sound server for the test: " << why;
       GTEST_SKIP() << "no sound server: " << why;
     }
   }
@@ -119,18 +114,5 @@ class SinkPlayer {
   std::atomic<bool> stop_{false};
   std::thread thread_;
 };
-
-/// Checks `condition` every 10 ms until it holds or `timeoutMs` pass; returns
-/// whether it held. For waiting on a real server, never as a timing
-/// assertion of its own.
-template <class Condition>
-bool eventually(Condition condition, int timeoutMs = 2000) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return true;
-}
 
 }  // namespace tactolo::testing

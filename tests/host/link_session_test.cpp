@@ -8,28 +8,21 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <functional>
 #include <thread>
+
+#include "support/server_script.h"
 
 namespace tactolo::host {
 namespace {
 
 using namespace std::chrono_literals;
-
-bool waitFor(const std::function<bool()>& condition) {
-  const auto deadline = std::chrono::steady_clock::now() + 1500ms;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(5ms);
-  }
-  return true;
-}
+using tactolo::testing::eventually;
 
 TEST(LinkSession, AFollowerTakesTheShownTempoAndAWholeBeatAtEachBeat) {
   LinkSession session;
   ableton::Link follower(90.0);
   follower.enable(true);
-  ASSERT_TRUE(waitFor([&] { return session.peers() == 1 && follower.numPeers() == 1; }));
+  ASSERT_TRUE(eventually([&] { return session.peers() == 1 && follower.numPeers() == 1; }, 1500));
 
   // {caption, how long before the hand-over the beat was sent, the tempo
   // the follower then has}. After each beat the follower moves the tempo;
@@ -50,13 +43,15 @@ TEST(LinkSession, AFollowerTakesTheShownTempoAndAWholeBeatAtEachBeat) {
     const auto beatAt = linkNow - std::chrono::microseconds(step.age);
     session.beat(beat);
 
-    ASSERT_TRUE(waitFor([&] {
-      const auto state = follower.captureAppSessionState();
-      const double phase = state.phaseAtTime(beatAt, 1.0);
-      return std::abs(state.tempo() - step.tempo) < 0.01 &&
-             std::min(phase, 1.0 - phase) * 60000.0 / step.tempo < 20.0;
-    })) << "tempo "
-        << follower.captureAppSessionState().tempo() << ", beat off by "
+    ASSERT_TRUE(eventually(
+        [&] {
+          const auto state = follower.captureAppSessionState();
+          const double phase = state.phaseAtTime(beatAt, 1.0);
+          return std::abs(state.tempo() - step.tempo) < 0.01 &&
+                 std::min(phase, 1.0 - phase) * 60000.0 / step.tempo < 20.0;
+        },
+        1500))
+        << "tempo " << follower.captureAppSessionState().tempo() << ", beat off by "
         << follower.captureAppSessionState().phaseAtTime(beatAt, 1.0) << " beat";
 
     auto meddling = follower.captureAppSessionState();

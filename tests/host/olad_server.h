@@ -3,15 +3,14 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/types.h>
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "support/server_script.h"
 
 namespace ola::io {
 class SelectServer;
@@ -33,26 +32,19 @@ class OladServer {
   /// Starts olad on `port` (a free one when 0). Returns nullptr and sets
   /// `why` when it does not start.
   static std::unique_ptr<OladServer> start(std::string& why, const std::string& plugins, uint16_t port = 0);
-  ~OladServer();
   OladServer(const OladServer&) = delete;
   OladServer& operator=(const OladServer&) = delete;
 
   uint16_t port() const { return port_; }
   /// Kills olad at once (SIGKILL), as a crash would.
-  void kill();
+  void kill() const { script_.signal(SIGKILL); }
 
  private:
   OladServer() = default;
 
-  pid_t scriptPid_ = -1;
-  int toScript_ = -1;  // the script's standard input
-  pid_t serverPid_ = -1;
+  ServerScript script_;
   uint16_t port_ = 0;
 };
-
-/// True when the tests must fail, not skip, without olad (CI sets
-/// TACTOLO_REQUIRE_OLA=1).
-bool olaRequired();
 
 /// A client of olad on `port` whose calls wait for olad's answer (at most
 /// 2 s each).
@@ -84,29 +76,9 @@ class OlaProbe {
   std::unique_ptr<ola::client::OlaClient> client_;
 };
 
-/// Checks `condition` every 10 ms until it holds or `timeoutMs` pass; returns
-/// whether it held. For waiting on a real daemon or network, never as a
-/// timing assertion of its own.
-template <class Condition>
-bool waitUntil(Condition condition, int timeoutMs = 3000) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return true;
-}
-
-/// A test with an olad of its own, started by SetUp() with `plugins`.
-/// Without olad the test is skipped with the reason, or fails where
-/// olaRequired(); a fixture that derives from it calls OladTest::SetUp()
-/// first and goes on only when `olad` is there.
-class OladTest : public ::testing::Test {
- protected:
-  void SetUp() override;
-
-  std::string plugins = "dummy,e131";
-  std::unique_ptr<OladServer> olad;
-};
+/// Starts olad with `plugins` into `olad` for a test. Without it the test
+/// is skipped with the reason, or fails where CI sets
+/// TACTOLO_REQUIRE_OLA=1; the test goes on only when `olad` is there.
+void startOlad(const std::string& plugins, std::unique_ptr<OladServer>& olad);
 
 }  // namespace tactolo::testing

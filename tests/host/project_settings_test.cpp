@@ -19,7 +19,7 @@ namespace tactolo::host {
 namespace {
 
 namespace fs = std::filesystem;
-using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
 
 class OpenProjectTest : public ::testing::Test, protected tactolo::testing::TestFolder {
  protected:
@@ -119,22 +119,15 @@ TEST_F(OpenProjectTest, DeviceValuesBelongToTheProjectNameOnThisComputer) {
   // the project file is saved all the same.
   const std::string damaged = "{\"format\": 1,\n \"projects\": {\"show\": {\"x\": 1}}}";
   put("home/.config/tactolo/devices.json", damaged);
-  try {
-    OpenProject refused(ProjectPaths::forFile(path("a/show.json")), devices());
-    ADD_FAILURE() << "opened";
-  } catch (const StoreError& error) {
-    EXPECT_EQ(error.what(), DefaultDevicesPath() + ": projects.show.x: must be text, not a whole number");
-  }
+  EXPECT_THAT([&] { OpenProject(ProjectPaths::forFile(path("a/show.json")), devices()); },
+              ThrowsMessage<StoreError>(DefaultDevicesPath() +
+                                        ": projects.show.x: must be text, not a whole number"));
   put("home/.config/tactolo/devices.json", "{\"format\": 1,\n \"projects\": {\"show\": }}");
   other.project().outputs.universes = 2;
-  try {
-    other.save();
-    ADD_FAILURE() << "saved";
-  } catch (const StoreError& error) {
-    EXPECT_EQ(error.what(), DefaultDevicesPath() +
-                                ":2:23: syntax error while parsing value - unexpected '}'; "
-                                "expected '[', '{', or a literal");
-  }
+  EXPECT_THAT(
+      [&] { other.save(); },
+      ThrowsMessage<StoreError>(DefaultDevicesPath() + ":2:23: syntax error while parsing value - "
+                                                       "unexpected '}'; expected '[', '{', or a literal"));
   EXPECT_EQ(contents("home/.config/tactolo/devices.json"), "{\"format\": 1,\n \"projects\": {\"show\": }}");
   EXPECT_EQ(ReadProjectFile(path("b/other.json"))->outputs.universes, 2);
 }

@@ -1,13 +1,13 @@
 // The plug-in in its library as the live host runs it (the host side's
 // PluginHost on the poll loop): real clock, the sound server's capture, each
-// test with a server of its own.
+// test with a server of its own. The beats of a click track are in the live
+// command test, which runs the same host.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
 #include <memory>
 
 #include "audio/pulse_capture.h"
@@ -15,13 +15,11 @@
 #include "audio/signals.h"
 #include "host/plugin_host.h"
 #include "host/poll_loop.h"
-#include "live/click_track.h"
 #include "platform/headless_host.h"
 
 namespace tactolo::testing {
 namespace {
 
-using host::BeatEvent;
 using host::PluginHost;
 using host::PollLoop;
 
@@ -38,12 +36,7 @@ class LiveHostTest : public PulseServerTest {
     capture = std::make_unique<PulseCaptureLibrary>(server->address());
     host = std::make_unique<PluginHost>(TACTOLO_PLUGIN_LIBRARY, "live test", clock, *capture, dialogs,
                                         host::HelperParts{helper.settings, helper.stream, helper.project});
-    host->setBeatSink([this](const BeatEvent& beat) { beats.push_back(beat); });
     host->loadWindow();
-    // The beat output box starts checked with the output off: clearing and
-    // checking it again turns the output on, as a user's two clicks do.
-    host->click("sendBeatCheck");
-    host->click("sendBeatCheck");
   }
 
   void TearDown() override {
@@ -84,41 +77,8 @@ class LiveHostTest : public PulseServerTest {
   HeadlessHelper helper{clock};
   std::unique_ptr<PulseCaptureLibrary> capture;
   HeadlessDialogs dialogs;
-  std::vector<BeatEvent> beats;
   std::unique_ptr<PluginHost> host;
 };
-
-TEST_F(LiveHostTest, AClickTrackAt120BpmGivesBeatsHalfASecondApartShowing120) {
-  ASSERT_NO_FATAL_FAILURE(listenTo("Monitor of"));
-  host->select("methodBox", 1);
-  ASSERT_TRUE(host->start());
-  SinkPlayer player(*server, "vsink", clickLoop(0.9));
-  ASSERT_EQ(player.error(), "");
-
-  // The first second after the start lets the method's history fill.
-  ASSERT_TRUE(runUntil([&] { return beats.size() >= 8; }, 10000)) << beats.size() << " beats";
-  EXPECT_GE(beats.front().clockMs - host->startedMs(), 1000);
-  // The first beat may be a click heard as the start's gate opened, a tick
-  // or so after it came; from the second on they follow the clicks.
-  std::map<std::string, int> shown;
-  for (std::size_t i = 2; i < beats.size(); ++i) {
-    EXPECT_NEAR(beats[i].clockMs - beats[i - 1].clockMs, 500, 25) << "beat " << i;
-    ++shown[beats[i].bpm];
-  }
-  // The tempo is measured over whole 20 ms ticks: 120, or a tick's jitter
-  // away from it (115 after 520 ms, 125 after 480 ms) when a click falls on
-  // the edge of a tick. The jitter evens out, so the tempos shown average 120.
-  double sum = 0.0;
-  int count = 0;
-  for (const auto& [bpm, times] : shown) {
-    EXPECT_NEAR(std::stoi(bpm), 120, 5) << times << " beats showed " << bpm;
-    sum += std::stoi(bpm) * times;
-    count += times;
-  }
-  EXPECT_NEAR(sum / count, 120.0, 2.5);
-  EXPECT_EQ(property("bpmLabel", "caption").text, beats.back().bpm);
-  EXPECT_TRUE(dialogs.records().empty());
-}
 
 TEST_F(LiveHostTest, TheLevelsFollowAFullScaleTone) {
   ASSERT_NO_FATAL_FAILURE(listenTo("Monitor of"));
