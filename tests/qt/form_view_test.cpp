@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSlider>
 #include <QTimer>
 #include <functional>
 
@@ -74,17 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
              }},
         Step{"ListChoiceSwitchesTheMethodPanel",
              [](ViewTest& t) { QTest::keyClick(t.widget<QComboBox>(kMain, {"methodBox"}), Qt::Key_Down); },
-             [](ViewTest& t) {
-               EXPECT_EQ(t.property(kMain, {"methodBox"}, "listindex"), "1");
-               EXPECT_FALSE(t.widget<QGroupBox>(kMain, {"methodGroup", 0})->isVisibleTo(t.view(kMain)));
-               EXPECT_TRUE(t.widget<QGroupBox>(kMain, {"methodGroup", 1})->isVisibleTo(t.view(kMain)));
-             }},
-        Step{"SliderPageStepMovesTheGainByItsLargeChange",
-             [](ViewTest& t) { QTest::keyClick(t.widget<QSlider>(kMain, {"gainSlider"}), Qt::Key_PageUp); },
-             [](ViewTest& t) {
-               EXPECT_EQ(t.property(kMain, {"gainSlider"}, "value"), "70");
-               EXPECT_EQ(t.state("GainThresholdScale"), "120.000000");
-             }},
+             [](ViewTest& t) { EXPECT_EQ(t.property(kMain, {"methodBox"}, "listindex"), "1"); }},
         Step{"TypingNamesTheConfiguration",
              [](ViewTest& t) {
                t.configure();
