@@ -1,8 +1,8 @@
 // What every capture back-end shares: the ring of recent frames, the level
-// word and the analysis answering from the newest frames, samples made safe
-// before they are analysed, the input gain, and the back-end that raises on
-// request (its use in the plug-in's handlers is in the handler_errors
-// transcript).
+// word and the analysis answering from the newest frames, the input gain,
+// and the back-end that raises on request (its use in the plug-in's handlers
+// is in the handler_errors transcript). Samples that are no numbers or out
+// of range are in the sources command transcript.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -124,15 +124,6 @@ TEST(CaptureAnalysis, AnswersFromTheNewestFramesOfARing) {
   EXPECT_EQ(analysis.level(ring), levelWord(newest.data(), kFftSize));
   EXPECT_EQ(analysis.data(ring, bins.data(), 0x80000004u, error), -1);
   EXPECT_EQ(error, kErrorNotAvailable);
-}
-
-TEST(CaptureAnalysis, SamplesAreMadeSafeBeforeTheyAreAnalysed) {
-  const float inf = std::numeric_limits<float>::infinity();
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  std::vector<float> samples = {nan, inf, -inf, 1e30f, -1e30f, 1.0f, -1.0f, 0.25f, -0.75f, 1.0001f, 0.0f};
-  sanitizeSamples(samples.data(), samples.size());
-  EXPECT_EQ(samples,
-            (std::vector<float>{0.0f, 0.0f, 0.0f, 1.0f, -1.0f, 1.0f, -1.0f, 0.25f, -0.75f, 1.0f, 0.0f}));
 }
 
 TEST(InputGain, DecibelsFromZeroToThirtyBecomeAmplitudeFactors) {

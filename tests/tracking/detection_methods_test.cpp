@@ -173,26 +173,6 @@ TEST(StandardWeightMethod, ABeatLiesAboveTwiceBothMeansWhichIncludeTheValue) {
   }
 }
 
-TEST(StandardWeightMethod, RunningSumsFollowTheHistories) {
-  StandardWeightMethod method = linearMethod(0);
-  TestRandom random(12345);
-  std::vector<double> values;
-  for (int i = 0; i < 700; ++i) {
-    tick(method, bass(random.next()));
-    values.push_back(method.SWMEnergy);
-  }
-  // Index 0 is the oldest entry, the last the newest.
-  EXPECT_EQ(std::vector<double>(method.SWMLongHistory.begin(), method.SWMLongHistory.end()),
-            std::vector<double>(values.begin() + 500, values.end()));
-  EXPECT_EQ(std::vector<double>(method.SWMShortHistory.begin(), method.SWMShortHistory.end()),
-            std::vector<double>(values.begin() + 650, values.end()));
-  const double longSum = std::accumulate(values.begin() + 500, values.end(), 0.0);
-  const double shortSum = std::accumulate(values.begin() + 650, values.end(), 0.0);
-  EXPECT_NEAR(method.SWMLongSum, longSum, 1e-9 * longSum);
-  EXPECT_NEAR(method.SWMShortSum, shortSum, 1e-9 * shortSum);
-  EXPECT_NEAR(method.SWMLongThreshold, std::max(2 * longSum / 200 * 100, 1.0), 1e-9 * longSum);
-}
-
 std::vector<float> spectrumWithEnergy(double energy) {
   std::vector<float> bins(1024, 0.0f);
   bins[3] = static_cast<float>(std::sqrt(energy));
