@@ -130,7 +130,6 @@ TEST(VuColors, ColorPartAndGreyOfPlainAndSystemColours) {
 
 namespace fs = std::filesystem;
 using testing::distinctLayout;
-using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
