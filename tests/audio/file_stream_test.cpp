@@ -12,9 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <new>
 #include <string>
 #include <vector>
