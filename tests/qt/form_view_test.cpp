@@ -136,13 +136,12 @@ INSTANTIATE_TEST_SUITE_P(
                EXPECT_EQ(pixel(preview, 2, preview->height() - 2), QColor(0, 128, 0)) << drawn;
                EXPECT_NE(pixel(preview, preview->width() - 2, 2), QColor(0, 128, 0)) << drawn;
              }},
-        Step{"UnusedPointsShowGreyWithAnX", [](ViewTest& t) { t.configure(); },
+        Step{"UnusedPointsAreDisabledSquares", [](ViewTest& t) { t.configure(); },
              [](ViewTest& t) {
                ASSERT_TRUE(t.view(kEditor)->isVisible());
+               // Their caption and grey are in the vu_editor transcript.
                auto* point = t.widget<QPushButton>(kEditor, {"LL", 15});
-               EXPECT_EQ(point->text(), "X");
                EXPECT_FALSE(point->isEnabled());
-               EXPECT_EQ(pixel(point, 3, 3), QColor(150, 150, 150));
                EXPECT_EQ(point->width(), point->height());
              }}),
     stepName);
