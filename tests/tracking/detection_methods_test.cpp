@@ -307,19 +307,6 @@ TEST(FrequencySelectedSoundEnergy, WidthTablesOfAllSixCounts) {
   EXPECT_EQ(std::accumulate(atLoad.SubbandWidth().begin(), atLoad.SubbandWidth().end(), 0), 988);
 }
 
-TEST(FrequencySelectedSoundEnergy, EnergyPerSubbandWeightedByWidthAndGain) {
-  Method method = withCount(8);  // sub-band 1 covers bins 8..49 (42 bins)
-  Spectrum s = silence();
-  s[8] = 2.0f;
-  s[9] = 2.0f;
-  s[50] = 1.0f;  // first bin of sub-band 2
-  method.run(s.data(), 2.45);
-  EXPECT_EQ(method.SubbandEnergy()[0], Method::kEnergyFloor);
-  EXPECT_DOUBLE_EQ(method.SubbandEnergy()[1], 42 * (8 * 2.45) / 1024);
-  EXPECT_DOUBLE_EQ(method.SubbandEnergy()[2], 76 * 2.45 / 1024);
-  EXPECT_EQ(method.SubbandHistory(0, 1), method.SubbandEnergy()[1]);
-}
-
 TEST(FrequencySelectedSoundEnergy, StatisticsOfThePrevious43EnergiesInEverySubband) {
   // Energies (j + 1) x 1, 2, ... 43 in sub-band j: mean 22 (j + 1), variance
   // (43^2 - 1) / 12 (j + 1)^2 = 154 (j + 1)^2, and the factor
