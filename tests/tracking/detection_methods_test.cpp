@@ -110,16 +110,6 @@ TEST(StandardWeightMethod, EachBandReadsItsOwnBinsAndTheUnusedBandKeepsItsValue)
   }
 }
 
-TEST(StandardWeightMethod, GainScalesTheBandBeforeThePower) {
-  StandardWeightMethod method;
-  method.setSensitivity(-100);
-  tick(method, bass(0.25));
-  EXPECT_NEAR(method.SWMEnergy, 7.59375, 1e-12);  // 1.5 ^ 5
-  method.setSensitivity(0);
-  tick(method, bass(0.25), kGains[2]);
-  EXPECT_NEAR(method.SWMEnergy, std::pow(1.5 * 2.45, 3.0), 1e-9);
-}
-
 TEST(StandardWeightMethod, SteadyInputNeverBeatsOnceTheHistoriesAreFullAndSilenceNever) {
   for (Gain gain : kGains) {
     StandardWeightMethod method;
@@ -188,12 +178,9 @@ TEST(SimpleSoundEnergy, SteadyInputBeatsOnlyWhileTheHistoryHoldsItsStartZeros) {
     for (int i = 1; i < 43; ++i) method.run(steady.data(), 1.0);
     for (int i = 0; i < 200; ++i) ASSERT_FALSE(method.run(steady.data(), 1.0)) << i;
   }
+  // The energy's floor is in the sources command transcript (silence
+  // between clicks). Every bin but the last counts.
   SimpleSoundEnergy method;
-  for (int i = 0; i < 50; ++i) method.run(spectrumWithEnergy(0.0).data(), 1.0);
-  EXPECT_DOUBLE_EQ(method.SSEEnergy, 0.001);  // the floor
-  EXPECT_NEAR(method.SSEVariance, 0.0, 1e-30);
-  EXPECT_NEAR(method.SSEFactor, 1.5142857, 1e-12);
-  // Every bin but the last counts.
   std::vector<float> edges(1024, 0.0f);
   edges[0] = 1.0f;
   edges[1022] = 2.0f;
