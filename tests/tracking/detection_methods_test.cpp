@@ -123,21 +123,6 @@ TEST(StandardWeightMethod, SteadyInputNeverBeatsOnceTheHistoriesAreFullAndSilenc
   }
 }
 
-TEST(StandardWeightMethod, ASpikeOverSilenceBeatsOnlyAboveTheGainFloor) {
-  for (Gain gain : kGains) {
-    for (double ratio : {1.02, 0.98}) {
-      StandardWeightMethod method = linearMethod(0);
-      for (int i = 0; i < 250; ++i) tick(method, silence(), gain);
-      // Scaled, the spike is `ratio` times the floor; twice the means stays
-      // below the floor, so both thresholds are the floor.
-      EXPECT_EQ(tick(method, bass(ratio * gain.floor / (gain.scale * 6 * gain.factor)), gain), ratio > 1)
-          << gain.floor;
-      EXPECT_EQ(method.SWMLongThreshold, gain.floor);
-      EXPECT_EQ(method.SWMShortThreshold, gain.floor);
-    }
-  }
-}
-
 TEST(StandardWeightMethod, ABeatLiesAboveTwiceBothMeansWhichIncludeTheValue) {
   // Energies (SWMEnergy) of 150 older ticks, 49 recent ones and the value.
   // Over 199 energies of 1 a value s clears the long threshold when s > 2
