@@ -141,7 +141,7 @@ class PulseCaptureTest : public PulseServerTest {
   std::vector<float> bins = std::vector<float>(kSpectrumBins);
 };
 
-TEST_F(PulseCaptureTest, ToneIntoTheSinkShowsInLevelAndSpectrum) {
+TEST_F(PulseCaptureTest, ARecordingShowsInTheMixerWaitsOutASuspendedSinkAndSetsTheSourceVolume) {
   const ChannelHandle handle = startOn("vsink.monitor");
   ASSERT_NE(handle, 0u) << capture->ErrorGetCode();
   // Silence while nothing plays.
