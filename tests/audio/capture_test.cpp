@@ -49,17 +49,14 @@ TEST(FrameRing, KeepsOrderAcrossTheWrapAndMissingOlderFramesReadAsSilence) {
   EXPECT_EQ(ring.framesWritten(), 8499u);
 }
 
-TEST(FrameRing, OversizedWritesAndReadsAndCapacity) {
-  FrameRing ring(10000);
-  EXPECT_EQ(ring.capacityFrames(), 16384u);
-  EXPECT_EQ(FrameRing(100).capacityFrames(), 8192u);
+TEST(FrameRing, AWriteLongerThanTheRingKeepsItsNewestFrames) {
+  // A sound server may hand over more than the ring holds after a stall.
+  FrameRing ring;
   const auto big = counting(0, 20000);
   ring.write(big.data(), 20000);
-  EXPECT_EQ(ring.framesWritten(), 20000u);
-  std::vector<float> out(2 * 16386, 7.0f);
-  ring.readNewest(out.data(), 16386);
-  EXPECT_EQ(std::vector<float>(out.begin(), out.begin() + 4), std::vector<float>(4, 0.0f));
-  EXPECT_EQ(std::vector<float>(out.begin() + 4, out.end()), counting(20000 - 16384, 16384));
+  std::vector<float> out(2 * 8192);
+  ring.readNewest(out.data(), 8192);
+  EXPECT_EQ(out, counting(20000 - 8192, 8192));
 }
 
 TEST(FrameRing, ReaderOnAnotherThreadSeesWholeWrites) {
