@@ -1,8 +1,8 @@
 // What every capture back-end shares: the ring of recent frames, the level
-// word and the analysis answering from the newest frames, samples made safe
-// before they are analysed, the input gain, and the back-end that raises on
-// request (its use in the plug-in's handlers is in the handler_errors
-// transcript).
+// word and the analysis answering from the newest frames, the input gain,
+// and the back-end that raises on request (its use in the plug-in's handlers
+// is in the handler_errors transcript). Samples that are no numbers or out
+// of range are in the sources command transcript.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -49,17 +49,14 @@ TEST(FrameRing, KeepsOrderAcrossTheWrapAndMissingOlderFramesReadAsSilence) {
   EXPECT_EQ(ring.framesWritten(), 8499u);
 }
 
-TEST(FrameRing, OversizedWritesAndReadsAndCapacity) {
-  FrameRing ring(10000);
-  EXPECT_EQ(ring.capacityFrames(), 16384u);
-  EXPECT_EQ(FrameRing(100).capacityFrames(), 8192u);
+TEST(FrameRing, AWriteLongerThanTheRingKeepsItsNewestFrames) {
+  // A sound server may hand over more than the ring holds after a stall.
+  FrameRing ring;
   const auto big = counting(0, 20000);
   ring.write(big.data(), 20000);
-  EXPECT_EQ(ring.framesWritten(), 20000u);
-  std::vector<float> out(2 * 16386, 7.0f);
-  ring.readNewest(out.data(), 16386);
-  EXPECT_EQ(std::vector<float>(out.begin(), out.begin() + 4), std::vector<float>(4, 0.0f));
-  EXPECT_EQ(std::vector<float>(out.begin() + 4, out.end()), counting(20000 - 16384, 16384));
+  std::vector<float> out(2 * 8192);
+  ring.readNewest(out.data(), 8192);
+  EXPECT_EQ(out, counting(20000 - 8192, 8192));
 }
 
 TEST(FrameRing, ReaderOnAnotherThreadSeesWholeWrites) {
@@ -126,15 +123,6 @@ TEST(CaptureAnalysis, AnswersFromTheNewestFramesOfARing) {
   EXPECT_EQ(error, kErrorNotAvailable);
 }
 
-TEST(CaptureAnalysis, SamplesAreMadeSafeBeforeTheyAreAnalysed) {
-  const float inf = std::numeric_limits<float>::infinity();
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  std::vector<float> samples = {nan, inf, -inf, 1e30f, -1e30f, 1.0f, -1.0f, 0.25f, -0.75f, 1.0001f, 0.0f};
-  sanitizeSamples(samples.data(), samples.size());
-  EXPECT_EQ(samples,
-            (std::vector<float>{0.0f, 0.0f, 0.0f, 1.0f, -1.0f, 1.0f, -1.0f, 0.25f, -0.75f, 1.0f, 0.0f}));
-}
-
 TEST(InputGain, DecibelsFromZeroToThirtyBecomeAmplitudeFactors) {
   for (const auto& [db, factor] : {std::pair{0.0, 1.0f}, {6.0206, 2.0f}, {20.0, 10.0f}, {30.0, 31.6228f}}) {
     EXPECT_NEAR(inputGainFactor(db), factor, 1e-3f) << db;
@@ -145,16 +133,10 @@ TEST(InputGain, DecibelsFromZeroToThirtyBecomeAmplitudeFactors) {
   }
 }
 
-TEST(RaisingCapture, RaisesOnceOnTheLatestArmedOperationWithoutReachingTheLibraryBehind) {
+TEST(RaisingCapture, TakesOnlyTheLibrarysOperationsByTheirExactNames) {
+  // Raising once, in place of the call, is in the handler_errors transcript.
   FakeCaptureLibrary fake({{"Line In", true, {{"Line", true}}}});
   RaisingCaptureLibrary capture(fake);
-  capture.raiseOnNextCall("RecordFree", "old");
-  capture.raiseOnNextCall("RecordInit", "the sound server went away");  // replaces the older
-  EXPECT_NO_THROW(capture.RecordFree());
-  EXPECT_THROW(capture.RecordInit(0), CaptureFailure);
-  EXPECT_EQ(fake.initialisedDevice(), std::nullopt);
-  EXPECT_TRUE(capture.RecordInit(0));  // once only
-  EXPECT_EQ(fake.initialisedDevice(), 0);
   EXPECT_THROW(capture.raiseOnNextCall("RecordStop", "x"), std::invalid_argument);
   EXPECT_FALSE(RaisingCaptureLibrary::isOperation("channelgetlevel"));
 }

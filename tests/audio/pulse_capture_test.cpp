@@ -10,10 +10,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
-#include <cstdlib>
-#include <cstring>
-#include <sstream>
 #include <tuple>
 
 #include "audio/pulse_server.h"
@@ -85,30 +81,17 @@ TEST(ServerSource, InputsAreThePortsWithTheActiveOneSwitchedOn) {
   for (const uint32_t flag : {kInputOff, 0u, kInputOn | kInputOff}) {
     EXPECT_EQ(source.portToActivate(0, flag), std::nullopt) << flag;
   }
-}
-
-TEST(ServerSource, APortlessSourceIsEnabledWithOneInputSwitchedOnNamedAfterIt) {
-  pa_source_info info{};
-  info.name = "vsink.monitor";
-  info.description = "Monitor of Null Output";
-  info.sample_spec.channels = 1;
-  const ServerSource source = serverSourceOf(info);
-  EXPECT_TRUE(source.enabled());
-  EXPECT_EQ(source.channels, 1u);  // the volume is set per channel
-  EXPECT_EQ(source.inputCount(), 1);
-  EXPECT_EQ(source.inputName(0), "Monitor of Null Output");
-  EXPECT_EQ(source.inputName(1), std::nullopt);
-  EXPECT_EQ(source.inputFlags(0), 0u);
-  EXPECT_EQ(source.portToActivate(0, kInputOn), std::nullopt);
+  // A source without ports (a sink's monitor) has one input, switched on
+  // and named after it.
+  card.info.n_ports = 0;
+  const ServerSource portless = serverSourceOf(card.info);
+  EXPECT_EQ(portless.inputCount(), 1);
+  EXPECT_EQ(portless.inputName(0), "Built-in Audio");
+  EXPECT_EQ(portless.inputFlags(0), 0u);
+  EXPECT_EQ(portless.portToActivate(0, kInputOn), std::nullopt);
 }
 
 uint32_t left(uint32_t level) { return level & 0xFFFFu; }
-uint32_t right(uint32_t level) { return level >> 16; }
-
-/// One bin-centred tone on each channel, 2048 frames that loop seamlessly.
-std::vector<float> toneLoop(int bin, double leftAmplitude, double rightAmplitude) {
-  return stereo(kFftSize, sine(binHz(bin), leftAmplitude), sine(binHz(bin), rightAmplitude));
-}
 
 TEST(PulseErrors, MapToTheDocumentedCodes) {
   // A lost connection is "no server" whatever libpulse reported.
@@ -121,13 +104,6 @@ TEST(PulseErrors, MapToTheDocumentedCodes) {
     // clang-format on
     EXPECT_EQ(captureErrorOfPulse(error, connected), code) << error << " " << connected;
   }
-}
-
-TEST(PulseCaptureWithoutServer, RefusesAnInputGainOutsideZeroToThirtyDecibels) {
-  PulseCaptureLibrary capture("unix:/nonexistent/native");
-  capture.setInputGainDb(12.5);
-  EXPECT_THROW(capture.setInputGainDb(30.5), std::out_of_range);
-  EXPECT_EQ(capture.inputGainDb(), 12.5);
 }
 
 class PulseCaptureTest : public PulseServerTest {
@@ -154,12 +130,6 @@ class PulseCaptureTest : public PulseServerTest {
     return found == list.end() ? -1 : static_cast<int32_t>(found - list.begin());
   }
 
-  /// Reads the spectrum into `bins` and returns bin `bin`; -1 on failure.
-  float binOf(ChannelHandle handle, int bin) {
-    if (capture->ChannelGetData(handle, bins.data(), kDataFft2048) != kFftRequestBytes) return -1.0f;
-    return bins[static_cast<std::size_t>(bin)];
-  }
-
   ChannelHandle startOn(const std::string& source) {
     const int32_t device = deviceOf(source);
     EXPECT_GE(device, 0) << source;
@@ -168,29 +138,20 @@ class PulseCaptureTest : public PulseServerTest {
   }
 
   std::unique_ptr<PulseCaptureLibrary> capture;
-  std::vector<float> bins = std::vector<float>(kSpectrumBins, -1.0f);
+  std::vector<float> bins = std::vector<float>(kSpectrumBins);
 };
 
-TEST_F(PulseCaptureTest, ToneIntoTheSinkShowsInLevelAndSpectrum) {
+TEST_F(PulseCaptureTest, ARecordingShowsInTheMixerWaitsOutASuspendedSinkAndSetsTheSourceVolume) {
   const ChannelHandle handle = startOn("vsink.monitor");
   ASSERT_NE(handle, 0u) << capture->ErrorGetCode();
   // Silence while nothing plays.
   EXPECT_EQ(capture->ChannelGetLevel(handle), 0u);
 
-  SinkPlayer player(*server, "vsink", toneLoop(100, 1.0, 0.5));
+  // One bin-centred tone, 2048 frames that loop seamlessly.
+  SinkPlayer player(*server, "vsink", stereo(kFftSize, sine(binHz(100)), sine(binHz(100), 0.5)));
   ASSERT_EQ(player.error(), "");
-  ASSERT_TRUE(eventually([&] { return left(capture->ChannelGetLevel(handle)) > 32000; }))
-      << std::hex << capture->ChannelGetLevel(handle);
-  const uint32_t level = capture->ChannelGetLevel(handle);
-  EXPECT_LE(left(level), 32768u);
-  EXPECT_NEAR(right(level), 16384.0, 200.0);
-
-  // The spectrum's window is longer: wait until the tone fills it.
-  // The tone reads the mean of the two channels' amplitudes.
-  ASSERT_TRUE(eventually([&] { return binOf(handle, 100) > 0.745f; })) << bins[100];
-  EXPECT_EQ(std::max_element(bins.begin(), bins.end()) - bins.begin(), 100);
-  EXPECT_LT(bins[100], 0.755f);
-  EXPECT_LT(bins[20], 0.01f);
+  // The level word and the spectrum of what plays are in the live host test.
+  ASSERT_TRUE(eventually([&] { return left(capture->ChannelGetLevel(handle)) > 32000; }));
 
   // Users see who records, in the mixer.
   const std::string outputs = server->run("pactl list source-outputs");

@@ -1,7 +1,6 @@
 // The main window on a module of its own: its layout (the sliders' ranges,
 // positions, steps and tick marks, where controls sit), and the detection
-// cycle and keep mode wired to it where the transcripts cannot reach: the
-// gates on method beats, the history running through the settling second,
+// cycle and keep mode wired to it where the transcripts cannot reach:
 // levels without a method, the level average's rounding, host failures for
 // detected and generated beats, and code that sets a control without a
 // user's drag. What the window shows as it loads is in the load_sequence
@@ -62,24 +61,6 @@ class DetectionCycleTest : public PluginFixture {
     return out;
   }
 };
-
-TEST_F(DetectionCycleTest, TwoConsecutiveMethodBeatsGiveOneAcceptedBeat) {
-  startSimple();
-  queueTicks(100, {55, 56});
-  clock.advance(2000);
-  EXPECT_EQ(beatTimes(), (std::vector<TimeMs>{1100}));
-}
-
-TEST_F(DetectionCycleTest, BeatsInTheFirstSecondAreIgnoredButTheHistoryAdvances) {
-  TactoloMain& main = startSimple();
-  queueTicks(60, {10});
-  clock.advance(220);
-  EXPECT_TRUE(helper->messages.sent.empty());
-  // Tick 10's energy entered the history: it is one tick old now.
-  EXPECT_DOUBLE_EQ(main.cycle().methods.simple.SSEHistory[1], 1.0);
-  clock.advance(1000);
-  EXPECT_TRUE(helper->messages.sent.empty());
-}
 
 TEST_F(DetectionCycleTest, NoMethodSelectedGivesNoBeatsButLevelsGoOn) {
   startSimple();

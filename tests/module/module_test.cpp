@@ -45,16 +45,8 @@ TEST(HostServices, EveryCallFailsBeforeInitAndAfterTerm) {
   EXPECT_EQ(settings->ReadValue("k", "d"), "v");
 }
 
-TEST(StateNames, AnIndexInParenthesesIsSplitFromTheKey) {
-  auto plain = splitStateName("MeasuredBPM");
-  ASSERT_TRUE(plain);
-  EXPECT_EQ(plain->key, "MeasuredBPM");
-  EXPECT_EQ(plain->index, std::nullopt);
-
-  auto indexed = splitStateName("LeftPoints(3).RedChannel");
-  ASSERT_TRUE(indexed);
-  EXPECT_EQ(indexed->key, "LeftPoints().RedChannel");
-  EXPECT_EQ(indexed->index, 3);
+TEST(StateNames, AnIndexOutside0To32767OrNotInOneClosedPairIsNoName) {
+  // Names that split, with their index, are read in the names transcript.
   EXPECT_EQ(splitStateName("Buffer(32767)")->index, 32767);
 
   for (const char* bad : {"Buffer(32768)", "Buffer()", "Buffer(-1)", "Buffer(1", "Buffer1)", "A(1).B(2)",

@@ -70,7 +70,6 @@ TEST_F(VuFilesTest, ASavedFileReadsBackAndAReplacedOneKeepsItsPermissions) {
   ASSERT_EQ(::chmod(path("front.vuconf").c_str(), 0640), 0);
   WriteVuConfigFile(path("front.vuconf"), layout);
   EXPECT_EQ(ReadVuConfigFile(path("front.vuconf")), layout);
-  EXPECT_EQ(contents("front.vuconf"), FormatVuLayout(layout));
   EXPECT_EQ(fs::status(path("front.vuconf")).permissions(),
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   EXPECT_THAT(names(), ElementsAre("front.vuconf"));
@@ -148,8 +147,6 @@ TEST_F(VuFilesTest, UnwritableTargetsFailWithoutLeavingFiles) {
   EXPECT_TRUE(fs::is_symlink(folder_ / "to-locked.vuconf"));
   EXPECT_TRUE(fs::is_fifo(folder_ / "fifo.vuconf"));
 }
-
-using testing::distinctLayout;
 
 std::vector<std::string> linesOf(const std::string& bytes) { return SplitVuLines(bytes, 1000); }
 

@@ -123,14 +123,11 @@ TEST(VuColors, ColorPartAndGreyOfPlainAndSystemColours) {
   EXPECT_EQ(palette.asked.front(), 15u);
   EXPECT_EQ(ColorPart(0x01000000u, kRedMask, palette), 212);
   EXPECT_EQ(palette.asked.back(), 0u);
-
-  EXPECT_EQ(GreyLevel(1, 1, 0), 1);  // 0.67
-  EXPECT_EQ(GreyLevel(1, 0, 0), 0);  // 0.33
+  // The grey's rounding is in the vu_point_editor transcript (RGB(255, 128, 0)).
 }
 
 namespace fs = std::filesystem;
 using testing::distinctLayout;
-using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
