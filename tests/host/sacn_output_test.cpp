@@ -213,12 +213,12 @@ TEST(SacnOutputTest, RefreshesAnUnchangedUniverseOncePerPeriodOnly) {
     if (packet->slots != frame) continue;  // the zero frame of the start
     arrivals.push_back(std::chrono::steady_clock::now());
   }
-  // The change, then about one refresh per 100 ms.
+  // The change, then about one refresh per 100 ms: judged by the refreshes'
+  // average, as a busy machine may hand two of them to the reader at once.
   ASSERT_GE(arrivals.size(), 3u);
   EXPECT_LE(arrivals.size(), 6u);
-  for (std::size_t i = 2; i < arrivals.size(); ++i) {
-    EXPECT_GE(arrivals[i] - arrivals[i - 1], milliseconds(60)) << "refresh " << i;
-  }
+  const auto refreshes = static_cast<long>(arrivals.size() - 2);
+  EXPECT_GE((arrivals.back() - arrivals[1]) / refreshes, milliseconds(60));
 }
 
 TEST(SacnOutputTest, SendErrorStaysInTheStateWhileTheOtherTargetsStillHear) {
