@@ -152,19 +152,6 @@ std::string selectedText(host::PluginHost& host, const std::string& list) {
   return text ? "\"" + escapeLine(*text) + "\"" : "(none)";
 }
 
-/// "HOST:PORT" or "[IPV6]:PORT" with a port in 1..65535.
-bool isHostPort(const std::string& text) {
-  const std::size_t colon = text.rfind(':');
-  if (colon == std::string::npos || colon == 0) return false;
-  const std::string port = text.substr(colon + 1);
-  if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos)
-    return false;
-  const int number = std::stoi(port);
-  const std::string hostPart = text.substr(0, colon);
-  const bool bracketed = hostPart.front() == '[' && hostPart.back() == ']' && hostPart.size() > 2;
-  return number >= 1 && number <= 65535 && (bracketed || hostPart.find(':') == std::string::npos);
-}
-
 /// The project's outputs and actions with what the options set.
 void applyOptions(const LiveOptions& o, host::OutputSettings& out, std::vector<host::BeatAction>& actions) {
   if (o.dmx) out.dmx = *o.dmx;
@@ -295,7 +282,7 @@ void LiveCommand::takeValues() {
     }
   }
   if (given("--osc-to")) {
-    if (!isHostPort(oscTo_))
+    if (!host::SplitHostPort(oscTo_))
       throw OptionValueError("--osc-to: must be HOST:PORT (port 1..65535), not '" + oscTo_ + "'");
     options_.oscTo = oscTo_;
   }

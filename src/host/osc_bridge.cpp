@@ -37,34 +37,6 @@ class LibloCall {
   OscBridge* previous_;
 };
 
-struct HostPort {
-  std::string host;
-  std::string port;
-};
-
-/// "HOST:PORT" or "[IPV6]:PORT", port 1..65535.
-std::optional<HostPort> splitHostPort(const std::string& text) {
-  HostPort out;
-  if (!text.empty() && text.front() == '[') {
-    const auto close = text.find(']');
-    if (close == std::string::npos || close + 1 >= text.size() || text[close + 1] != ':') return std::nullopt;
-    out.host = text.substr(1, close - 1);
-    out.port = text.substr(close + 2);
-  } else {
-    const auto colon = text.rfind(':');
-    if (colon == std::string::npos) return std::nullopt;
-    out.host = text.substr(0, colon);
-    out.port = text.substr(colon + 1);
-    if (out.host.find(':') != std::string::npos) return std::nullopt;  // IPv6 needs brackets
-  }
-  const bool digits =
-      std::all_of(out.port.begin(), out.port.end(), [](char c) { return c >= '0' && c <= '9'; });
-  if (out.host.empty() || out.port.empty() || out.port.size() > 5 || !digits) return std::nullopt;
-  const int port = std::stoi(out.port);
-  if (port < 1 || port > 65535) return std::nullopt;
-  return out;
-}
-
 /// The bytes of `message` under `path`; frees the message.
 std::vector<char> serialise(const char* path, lo_message message) {
   size_t size = 0;
@@ -110,7 +82,7 @@ OscBridge::~OscBridge() {
 void OscBridge::openSender(const std::string& sendTo) {
   if (sendTo.empty()) return;
   sendTo_ = sendTo;
-  const auto target = splitHostPort(sendTo);
+  const auto target = SplitHostPort(sendTo);
   if (!target) {
     warn_("OSC: " + quoted(sendTo) + " is not HOST:PORT (port 1 to 65535); beats and tempo are not sent");
     return;

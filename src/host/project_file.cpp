@@ -1,7 +1,6 @@
 #include "host/project_file.h"
 
 #include <climits>
-#include <random>
 
 #include "host/dmx_output.h"
 #include "host/json_fields.h"
@@ -120,14 +119,9 @@ BeatAction readAction(const JsonField& field) {
   return action;
 }
 
-/// "HOST:PORT" with a port 1..65535, or nothing.
+/// "HOST:PORT" or "[IPV6]:PORT" with a port 1..65535, or nothing.
 void checkAddress(const JsonField& field, const std::string& address) {
-  if (address.empty()) return;
-  const size_t colon = address.rfind(':');
-  const std::string port = colon == std::string::npos ? std::string() : address.substr(colon + 1);
-  const bool digits =
-      !port.empty() && port.size() <= 5 && port.find_first_not_of("0123456789") == std::string::npos;
-  if (colon == 0 || !digits || std::stoi(port) < 1 || std::stoi(port) > 65535) {
+  if (!address.empty() && !SplitHostPort(address)) {
     field.refuse(field.value().dump(-1, ' ', false, Json::error_handler_t::replace) +
                  " is not HOST:PORT with a port in 1..65535");
   }
@@ -240,15 +234,6 @@ void WriteProjectFile(const std::string& path, const Project& project) {
     throw StoreError("cannot write " + path + ": " + error.what());
   }
   WriteStoredFile(path, text);
-}
-
-std::array<uint8_t, 16> MakeCid() {
-  std::random_device source;
-  std::array<uint8_t, 16> cid{};
-  for (uint8_t& byte : cid) byte = static_cast<uint8_t>(source());
-  cid[6] = static_cast<uint8_t>((cid[6] & 0x0F) | 0x40);  // version 4: random
-  cid[8] = static_cast<uint8_t>((cid[8] & 0x3F) | 0x80);  // the RFC 4122 variant
-  return cid;
 }
 
 std::string CidText(const std::array<uint8_t, 16>& cid) {

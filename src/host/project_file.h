@@ -83,9 +83,6 @@ std::optional<Project> ReadProjectFile(const std::string& path);
 /// file stays as it was and StoreError says why.
 void WriteProjectFile(const std::string& path, const Project& project);
 
-/// A fresh sACN component identifier: random, UUID version 4.
-std::array<uint8_t, 16> MakeCid();
-
 /// The identifier as UUID text, lower case ("8-4-4-4-12" hex digits).
 std::string CidText(const std::array<uint8_t, 16>& cid);
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "host/sacn_packet.h"
 #include "host/stored_file.h"
 
 namespace tactolo::host {
@@ -15,7 +16,7 @@ OpenProject::OpenProject(ProjectPaths paths, DeviceStore devices, bool fresh)
   existed_ = read.has_value();
   if (read) project_ = std::move(*read);
   std::array<uint8_t, 16>& cid = project_.outputs.sacn.cid;
-  if (std::all_of(cid.begin(), cid.end(), [](uint8_t byte) { return byte == 0; })) cid = MakeCid();
+  if (std::all_of(cid.begin(), cid.end(), [](uint8_t byte) { return byte == 0; })) cid = makeCid();
 }
 
 void OpenProject::save() {

@@ -2,8 +2,10 @@
 // plug-in's: where DMX, beats and tempo go, and what a beat does.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,6 +54,37 @@ struct OlaSettings {
   int firstUniverse = 1;  // OLA's universe number of the output's first universe
   bool operator==(const OlaSettings&) const = default;
 };
+
+/// A network address as the settings write it, split.
+struct HostPort {
+  std::string host;
+  std::string port;
+};
+
+/// "HOST:PORT" or "[IPV6]:PORT" with a port in 1..65535 split into its
+/// parts, or nothing (an IPv6 host needs its brackets, or its last group
+/// would read as the port).
+inline std::optional<HostPort> SplitHostPort(const std::string& text) {
+  HostPort out;
+  if (!text.empty() && text.front() == '[') {
+    const auto close = text.find(']');
+    if (close == std::string::npos || close + 1 >= text.size() || text[close + 1] != ':') return std::nullopt;
+    out.host = text.substr(1, close - 1);
+    out.port = text.substr(close + 2);
+  } else {
+    const auto colon = text.rfind(':');
+    if (colon == std::string::npos) return std::nullopt;
+    out.host = text.substr(0, colon);
+    out.port = text.substr(colon + 1);
+    if (out.host.find(':') != std::string::npos) return std::nullopt;
+  }
+  const bool digits =
+      std::all_of(out.port.begin(), out.port.end(), [](char c) { return c >= '0' && c <= '9'; });
+  if (out.host.empty() || out.port.empty() || out.port.size() > 5 || !digits) return std::nullopt;
+  const int port = std::stoi(out.port);
+  if (port < 1 || port > 65535) return std::nullopt;
+  return out;
+}
 
 struct OscSettings {
   /// "HOST:PORT" that receives /tactolo/beat and /tactolo/bpm; empty: none.

@@ -63,7 +63,7 @@ TEST_F(ShowTest, NewActionsAndOutputsTakeOverAndRefusedOnesChangeNothing) {
   unreachable.dmx = DmxOutputKind::Sacn;
   unreachable.universes = 4;
   unreachable.sacn.unicastTargets = {"no-such-receiver.invalid"};
-  unreachable.sacn.cid = MakeCid();
+  unreachable.sacn.cid = makeCid();
   EXPECT_THROW(show.setOutputs(unreachable), std::runtime_error);
   EXPECT_EQ(show.outputs(), one);
   EXPECT_EQ(show.universes().universes(), 1);

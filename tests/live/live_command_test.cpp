@@ -237,7 +237,7 @@ TEST_F(LiveCommandTest, FlashesOverSacnOnEveryBeatStopsByOscAndSavesTheProject) 
   const int oscPort = freeUdpPort();
   LiveProcess live(
       {"live", "--project", project.string(), "--device", "monitor of", "--method", "1", "--dmx", "sacn",
-       "--sacn-to", "127.0.0.1", "--flash", "1=255/100", "--osc-port", std::to_string(oscPort)},
+       "--sacn-to", "127.0.0.1", "--flash", "1=255/200", "--osc-port", std::to_string(oscPort)},
       showEnvironment());
   ASSERT_TRUE(live.started());
   ASSERT_TRUE(eventually([&] { return recording(); }, 10000)) << live.err();
@@ -245,7 +245,8 @@ TEST_F(LiveCommandTest, FlashesOverSacnOnEveryBeatStopsByOscAndSavesTheProject) 
   ASSERT_EQ(player.error(), "");
 
   // Channel 1 as olad holds it, every 5 ms for 5 s: the times it went to
-  // 255, and that it went back to 0 in between.
+  // 255, and that it went back to 0 in between. The flash is held 200 ms,
+  // so that a poll delayed by a busy machine still sees it.
   std::vector<std::chrono::steady_clock::time_point> flashes;
   bool lit = false;
   int dark = 0;
