@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <limits>
 #include <stdexcept>
 #include <thread>
 #include <utility>
@@ -123,13 +122,9 @@ TEST(CaptureAnalysis, AnswersFromTheNewestFramesOfARing) {
   EXPECT_EQ(error, kErrorNotAvailable);
 }
 
-TEST(InputGain, DecibelsFromZeroToThirtyBecomeAmplitudeFactors) {
+TEST(InputGain, DecibelsBecomeAmplitudeFactors) {
   for (const auto& [db, factor] : {std::pair{0.0, 1.0f}, {6.0206, 2.0f}, {20.0, 10.0f}, {30.0, 31.6228f}}) {
     EXPECT_NEAR(inputGainFactor(db), factor, 1e-3f) << db;
-  }
-  for (const double bad :
-       {-0.01, 30.01, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
-    EXPECT_THROW(inputGainFactor(bad), std::out_of_range) << bad;
   }
 }
 

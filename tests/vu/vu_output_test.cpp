@@ -1,4 +1,4 @@
-// The VU output pass, the preview and the colour helpers, and the VU editor's
+// The VU output pass and the preview, and the VU editor's
 // file operations and the meter's host output where a script cannot lead
 // them (a project without a folder, a folder that cannot be listed, a host
 // that refuses DMX), on the VU layer alone: the main window is a stand-in
@@ -94,36 +94,6 @@ TEST(VuPreview, BarsScaleWithTheLevelsInTheSwitchsColour) {
   const auto wild = VuPreviewBoxes(30000, 1, 2, 3.0, std::numeric_limits<double>::quiet_NaN(), true);
   EXPECT_EQ(wild[0].x2, 32767);
   EXPECT_EQ(wild[1].x2, 0);
-}
-
-/// A palette that answers with one colour and remembers what was asked.
-class FakeSystemColors final : public SystemColors {
- public:
-  Color systemColor(uint32_t index) const override {
-    asked.push_back(index);
-    return Rgb(212, 208, 200);
-  }
-  mutable std::vector<uint32_t> asked;
-};
-
-TEST(VuColors, ColorPartAndGreyOfPlainAndSystemColours) {
-  FakeSystemColors palette;
-  const Color c = Rgb(10, 20, 30);
-  EXPECT_EQ(ColorPart(c, kRedMask, palette), 10);
-  EXPECT_EQ(ColorPart(c, kGreenMask, palette), 20);
-  EXPECT_EQ(ColorPart(c, kBlueMask, palette), 30);
-  for (uint32_t mask : {0u, 0xFFFFu, 0xFF000000u, 0xFEu}) EXPECT_EQ(ColorPart(c, mask, palette), 0) << mask;
-  EXPECT_EQ(GreyOf(c, palette), Rgb(20, 20, 20));
-  EXPECT_TRUE(palette.asked.empty());
-
-  // The button face, as a system colour.
-  EXPECT_EQ(ColorPart(0x8000000Fu, kRedMask, palette), 212);
-  EXPECT_EQ(ColorPart(0x8000000Fu, kBlueMask, palette), 200);
-  EXPECT_EQ(GreyOf(0x8000000Fu, palette), Rgb(207, 207, 207));
-  EXPECT_EQ(palette.asked.front(), 15u);
-  EXPECT_EQ(ColorPart(0x01000000u, kRedMask, palette), 212);
-  EXPECT_EQ(palette.asked.back(), 0u);
-  // The grey's rounding is in the vu_point_editor transcript (RGB(255, 128, 0)).
 }
 
 namespace fs = std::filesystem;
@@ -242,11 +212,6 @@ TEST_F(VuWindowsTest, AHostThatRefusesDmxGetsOneEventErrorPerPassWhileThePassGoe
   meter.SendVuLevels();
   EXPECT_THAT(module.takeEventErrors(), IsEmpty());
   EXPECT_EQ(helper->stream.events.size(), 4u);  // UserInteraction, three points dark
-
-  // Before Init there is no stream at all: reported the same way.
-  module.PluginHelper().release();
-  meter.SwitchVuOff();
-  EXPECT_THAT(module.takeEventErrors(), ElementsAre(HasSubstr("not initialised")));
 }
 
 }  // namespace
