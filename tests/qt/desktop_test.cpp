@@ -7,7 +7,9 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QSlider>
+#include <QTableWidget>
 #include <QTest>
 #include <deque>
 #include <filesystem>
@@ -145,6 +147,32 @@ TEST_F(DesktopTest, QuittingWithUnsavedChangesAsksAndCancelKeepsTheWindow) {
   EXPECT_NE(window->views()->view("TactoloMain"), nullptr);
   EXPECT_EQ(host().property("gainSlider", "value").integer, 50);
   EXPECT_EQ(window->recentProjects(), (std::vector<std::string>{path("other.json"), path("show.json")}));
+}
+
+// The beat actions' table: the rows read back as the actions they show, Add
+// gives a flash row for the user to fill, and a row that does not read keeps
+// the dialog open.
+TEST(BeatActionsDialogTest, RowsReadBackAndABadRowKeepsTheDialogOpen) {
+  host::BeatAction chase;
+  chase.kind = host::BeatAction::Kind::Chase;
+  chase.everyNth = 2;
+  chase.steps = {{{9, 255}}, {{10, 255}, {11, 128}}};
+  qt::BeatActionsDialog dialog({chase});
+  for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+    if (button->text() == "Add") button->click();
+  }
+  QTableWidget* table = dialog.table();
+  ASSERT_EQ(table->rowCount(), 2);
+  table->item(1, 3)->setText("1-2=200");
+  host::BeatAction flash;
+  flash.channels = {{1, 200}, {2, 200}};
+  EXPECT_EQ(dialog.actions(), (std::vector<host::BeatAction>{chase, flash}));
+
+  table->item(1, 3)->setText("1=300");
+  dialog.show();
+  dialog.accept();
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_EQ(dialog.result(), QDialog::Rejected);
 }
 
 }  // namespace
