@@ -35,8 +35,6 @@ using ::testing::HasSubstr;
 /// A folder of the test's own, removed with the test.
 class VuFilesTest : public ::testing::Test, protected testing::TestFolder {
  protected:
-  /// The folder as the folder rule gives it: with a separator at the end.
-  std::string prefix() const { return folder_.string() + "/"; }
   std::vector<std::string> names() const { return ListFolderFiles(folder_.string()); }
 };
 
@@ -110,7 +108,7 @@ TEST_F(VuFilesTest, UnwritableTargetsFailWithoutLeavingFiles) {
   put("plain", "not a folder");
   fs::create_directory(folder_ / "dir.vuconf");
   EXPECT_THROW(WriteVuConfigFile(path("dir.vuconf"), layout), VuFileError);
-  EXPECT_THROW(WriteVuConfigFile(prefix(), layout), VuFileError);
+  EXPECT_THROW(WriteVuConfigFile(folder_.string() + "/", layout), VuFileError);
 
   // A file no one may write is refused to every user, root included, also
   // through a link; so is what is not a regular file.
