@@ -5,12 +5,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "host/dmx_monitor.h"
 #include "recording_dmx_output.h"
 
 namespace tactolo::host {
@@ -68,22 +66,17 @@ TEST(BeatActionsTest, FlashesAndChasesFollowTheBeats) {
   const BeatKind kinds[] = {BeatKind::Detected, BeatKind::Generated, BeatKind::Manual};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    VirtualClock clock;
-    testing::RecordingDmxOutput output;
-    DmxUniverses universes(1, output, {});
-    std::ostringstream out;
-    DmxMonitor monitor(out, clock);
-    universes.setObserver(monitor.observer());
-    BeatActions actions(clock, universes, c.actions);
+    testing::MonitoredUniverse dmx;
+    BeatActions actions(dmx.clock, dmx.universes, c.actions);
     for (std::size_t i = 0; i < c.beats.size(); ++i) {
-      clock.advanceTo(c.beats[i]);
+      dmx.clock.advanceTo(c.beats[i]);
       BeatEvent beat;
       beat.clockMs = c.beats[i];
       beat.kind = kinds[i % 3];
       actions.onBeat(beat);
     }
-    clock.advance(1000);
-    EXPECT_EQ(out.str(), c.lines) << "each change leaves at once, without the host's flush";
+    dmx.clock.advance(1000);
+    EXPECT_EQ(dmx.out.str(), c.lines) << "each change leaves at once, without the host's flush";
   }
 }
 
