@@ -106,19 +106,13 @@ class Peer {
       text += i == 0 ? " " : "|";
       // Arguments lie at 4-byte boundaries; lo_arg wants 8.
       const auto* bytes = reinterpret_cast<const char*>(argv[i]);
-      if (types[i] == 's') text += bytes;
-      if (types[i] == 'i') {
-        int32_t value = 0;
-        std::memcpy(&value, bytes, sizeof value);
-        text += std::to_string(value);
-      }
-      if (types[i] == 'f') {
-        float value = 0;
-        std::memcpy(&value, bytes, sizeof value);
-        char number[32];
-        std::snprintf(number, sizeof number, "%g", value);
-        text += number;
-      }
+      int32_t whole = 0;
+      float real = 0;
+      std::memcpy(&whole, bytes, sizeof whole);
+      std::memcpy(&real, bytes, sizeof real);
+      char number[32];
+      std::snprintf(number, sizeof number, "%g", real);
+      text += types[i] == 's' ? bytes : types[i] == 'i' ? std::to_string(whole) : number;
     }
     static_cast<Peer*>(self)->messages_.push_back(text);
     return 0;
