@@ -208,10 +208,9 @@ TEST_F(OscBridgeTest, AMalformedMessageWarnsOnceAndChangesNothing) {
 
 TEST_F(OscBridgeTest, SettingsItCannotUseWarnOnceAndSendAndReceiveNothing) {
   const std::vector<OscSettings> cases = {
-      {"localhost", 0},       {"localhost:", 0},   {":9000", 0},
-      {"127.0.0.1:65536", 0}, {"127.0.0.1:9x", 0}, {"::1:9000", 0},
-      {"[::1]9000", 0},       {"", 70000},         {"", -2},
-      {"", peer.port()},  // in use
+      {"localhost:", 0},   {":9000", 0},    {"127.0.0.1:65536", 0},
+      {"127.0.0.1:9x", 0}, {"::1:9000", 0}, {"[::1]9000", 0},
+      {"", 70000},         {"", -2},        {"", peer.port()},  // in use
   };
   for (const auto& settings : cases) {
     SCOPED_TRACE(settings.sendTo + " / " + std::to_string(settings.listenPort));
