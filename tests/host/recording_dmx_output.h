@@ -1,9 +1,13 @@
-// A DMX output that keeps every frame handed to it.
+// A DMX output that keeps every frame handed to it, and universes on it whose
+// changes a DMX monitor prints.
 #pragma once
 
+#include <sstream>
 #include <vector>
 
+#include "host/dmx_monitor.h"
 #include "host/dmx_output.h"
+#include "host/dmx_universes.h"
 
 namespace tactolo::host::testing {
 
@@ -18,6 +22,18 @@ class RecordingDmxOutput final : public DmxOutput {
   void close() override {}
 
   std::vector<Frame> frames;
+};
+
+/// One universe on a recording output, each change printed at the virtual
+/// clock's time.
+struct MonitoredUniverse {
+  MonitoredUniverse() { universes.setObserver(monitor.observer()); }
+
+  VirtualClock clock;
+  RecordingDmxOutput output;
+  DmxUniverses universes{1, output, {}};
+  std::ostringstream out;
+  DmxMonitor monitor{out, clock};
 };
 
 }  // namespace tactolo::host::testing
